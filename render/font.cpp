@@ -1,0 +1,153 @@
+// Bitmap glyphs of the bold "Arial" face, turned into blocks of GL display lists for on-screen text.
+#include "render/font.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <cstring>
+#include <iostream>
+
+namespace {
+
+struct FaceLocation {
+    std::string file;
+    int index = 0;
+};
+
+// Asks fontconfig which file holds "Arial" at bold weight (or its nearest substitute).
+bool findFace(FaceLocation& location) {
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    if (config == nullptr) return false;
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("Arial"));
+    FcPatternAddInteger(pattern, FC_WEIGHT, FC_WEIGHT_BOLD);
+    FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(config, pattern, &result);
+    bool found = false;
+    if (match != nullptr) {
+        FcChar8* file = nullptr;
+        int index = 0;
+        if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
+            location.file = reinterpret_cast<const char*>(file);
+            if (FcPatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch) {
+                location.index = index;
+            }
+            found = true;
+        }
+        FcPatternDestroy(match);
+    }
+    FcPatternDestroy(pattern);
+    FcConfigDestroy(config);
+    return found;
+}
+
+// Copies FreeType's 1-bit top-down bitmap into glBitmap's bottom-up, 4-byte aligned layout.
+void copyBitmap(const FT_Bitmap& bitmap, Glyph& glyph) {
+    glyph.width = static_cast<int>(bitmap.width);
+    glyph.rows = static_cast<int>(bitmap.rows);
+    int stride = ((glyph.width + 7) / 8 + 3) / 4 * 4;
+    glyph.bits.assign(static_cast<std::size_t>(stride) * glyph.rows, 0);
+    int sourcePitch = bitmap.pitch < 0 ? -bitmap.pitch : bitmap.pitch;
+    int rowBytes = (glyph.width + 7) / 8;
+    for (int row = 0; row < glyph.rows; ++row) {
+        int sourceRow = bitmap.pitch < 0 ? glyph.rows - 1 - row : row;
+        const unsigned char* source = bitmap.buffer + static_cast<std::ptrdiff_t>(sourceRow) * sourcePitch;
+        GLubyte* target = glyph.bits.data() + static_cast<std::ptrdiff_t>(glyph.rows - 1 - row) * stride;
+        std::memcpy(target, source, static_cast<std::size_t>(rowBytes));
+    }
+}
+
+const GlyphSet* findSet(const FontCache& fonts, int pixelHeight) {
+    for (const GlyphSet& set : fonts.sets) {
+        if (set.pixelHeight == pixelHeight) return &set;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+GlyphSet rasteriseGlyphs(const std::string& fontFile, int faceIndex, int pixelHeight) {
+    GlyphSet set;
+    set.pixelHeight = pixelHeight;
+    if (pixelHeight <= 0) return set;
+    FT_Library library = nullptr;
+    if (FT_Init_FreeType(&library) != 0) return set;
+    FT_Face face = nullptr;
+    if (FT_New_Face(library, fontFile.c_str(), faceIndex, &face) != 0) {
+        FT_Done_FreeType(library);
+        return set;
+    }
+    bool ok = FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelHeight)) == 0;
+    set.glyphs.resize(kGlyphCount);
+    for (int k = 0; k < kGlyphCount && ok; ++k) {
+        FT_UInt index = FT_Get_Char_Index(face, static_cast<FT_ULong>(kFirstGlyph + k));
+        if (index == 0) continue;  // no glyph for this code (127 in most faces): an empty list
+        if (FT_Load_Glyph(face, index, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO) != 0 ||
+            face->glyph->bitmap.pixel_mode != FT_PIXEL_MODE_MONO) {
+            ok = false;
+            break;
+        }
+        Glyph& glyph = set.glyphs[static_cast<std::size_t>(k)];
+        copyBitmap(face->glyph->bitmap, glyph);
+        glyph.originX = static_cast<float>(-face->glyph->bitmap_left);
+        glyph.originY = static_cast<float>(glyph.rows - face->glyph->bitmap_top);
+        glyph.advance = static_cast<float>(face->glyph->advance.x) / 64.0f;
+    }
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
+    set.ok = ok;
+    if (!ok) set.glyphs.clear();
+    return set;
+}
+
+FontCache loadFontCache() {
+    FontCache fonts;
+    FaceLocation location;
+    bool found = findFace(location);
+    for (int height : {kCaptionPixelHeight, kLegendPixelHeight, kAxisPixelHeight}) {
+        GlyphSet set;
+        set.pixelHeight = height;
+        if (found) set = rasteriseGlyphs(location.file, location.index, height);
+        fonts.sets.push_back(std::move(set));
+    }
+    return fonts;
+}
+
+void buildFontLists(const FontCache& fonts, int pixelHeight, FontLists& base) {
+    base = glGenLists(kGlyphCount);
+    const GlyphSet* set = findSet(fonts, pixelHeight);
+    if (set == nullptr || !set->ok) {
+        std::cout << "probleme pour creer bitmap a partir font window" << std::endl;
+        return;
+    }
+    for (int k = 0; k < kGlyphCount; ++k) {
+        const Glyph& glyph = set->glyphs[static_cast<std::size_t>(k)];
+        glNewList(base + static_cast<GLuint>(k), GL_COMPILE);
+            glBitmap(glyph.width, glyph.rows, glyph.originX, glyph.originY, glyph.advance, 0.0f,
+                     glyph.bits.empty() ? nullptr : glyph.bits.data());
+        glEndList();
+    }
+}
+
+std::string drawableBytes(const std::string& text) {
+    std::string kept;
+    kept.reserve(text.size());
+    for (char c : text) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (byte >= kFirstGlyph && byte < kFirstGlyph + kGlyphCount) kept.push_back(c);
+    }
+    return kept;
+}
+
+void drawText(FontLists base, const std::string& text) {
+    std::string bytes = drawableBytes(text);
+    glPushAttrib(GL_LIST_BIT);
+    glListBase(base - kFirstGlyph);
+    glCallLists(static_cast<GLsizei>(bytes.size()), GL_UNSIGNED_BYTE, bytes.data());
+    glPopAttrib();
+}

@@ -1,0 +1,55 @@
+// The text-bearing passes of a frame: the caption of the selected box and the numbered colour legend.
+#include "render/labels.h"
+
+#include "render/box.h"
+#include "render/frame.h"
+#include "scene/scene.h"
+
+#include <algorithm>
+#include <sstream>
+
+std::string captionText(const Scene& scene, int32_t selectedBox) {
+    if (selectedBox < 1 || selectedBox > std::min(scene.boxCount, int32_t{kMaxBoxes})) return {};
+    const Box& b = scene.boxes[selectedBox];
+    std::ostringstream text;
+    text << "boite " << selectedBox << " selectionnee " << " --- position : " << b.posX << " "
+         << b.posY << " " << b.posZ << "\n"
+         << " --- dimensions " << b.dimX << " " << b.dimY << " " << b.dimZ;
+    return text.str();
+}
+
+LegendEntry legendEntry(const Scene& scene, int32_t n) {
+    // The running anchor starts at the container's far x corner and steps back 2 per entry,
+    // in single precision as the legend has always placed it.
+    float ax = static_cast<float>(scene.container.dimX);
+    for (int32_t k = 1; k < n; ++k) ax = ax - 2;
+    const float ay = static_cast<float>(int64_t{scene.container.dimY} + 6);
+    return {ax, ay, -2.0f, static_cast<float>(double(ax) - 0.5), ay, -4.5f};
+}
+
+void drawSelectionCaption(const Scene& scene, int32_t selectedBox, FontLists captionFont) {
+    const std::string text = captionText(scene, selectedBox);
+    if (text.empty()) return;
+    glColor3ub(0, 0, 0);
+    glRasterPos3f(static_cast<float>(scene.container.dimX),
+                  static_cast<float>(scene.container.dimY), -5.0f);
+    drawText(captionFont, text);
+}
+
+void drawLegend(int32_t boxCount, const Palette& palette, const Scene& scene,
+                const FontCache& fonts) {
+    FontLists numbers = 0;
+    buildFontLists(fonts, kLegendPixelHeight, numbers);
+    const int32_t count = std::min(boxCount, int32_t{kMaxBoxes});
+    for (int32_t n = 1; n <= count; ++n) {
+        const LegendEntry entry = legendEntry(scene, n);
+        drawBox(palette.colours[n - 1], entry.swatchX, entry.swatchY, entry.swatchZ, kSwatchDx,
+                kSwatchDy, kSwatchDz, false);
+        std::ostringstream text;
+        text << n << "\n";
+        glColor3ub(0, 0, 0);
+        glRasterPos3f(entry.textX, entry.textY, entry.textZ);
+        drawText(numbers, text.str());
+    }
+    glDeleteLists(numbers, kGlyphCount);
+}

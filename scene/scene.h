@@ -1,0 +1,40 @@
+// The in-memory layout (a container and its boxes) and the reader of layout files.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+
+constexpr int kMaxBoxes = 60;
+
+// Each grid draws one line per unit of the container, so a larger container
+// would leave the window unable to draw a frame in reasonable time.
+constexpr int32_t kMaxContainerDim = 100000;
+
+struct Box {
+    int32_t dimX = 0;
+    int32_t dimY = 0;
+    int32_t dimZ = 0;
+    int32_t posX = 0;
+    int32_t posY = 0;
+    int32_t posZ = 0;
+};
+
+struct Container {
+    int32_t dimX = 0;
+    int32_t dimY = 0;
+    int32_t dimZ = 0;
+};
+
+// Box n (1..boxCount) lives in boxes[n]; slot 0 is never used.
+struct Scene {
+    int32_t boxCount = 0;
+    Box boxes[kMaxBoxes + 1] = {};
+    Container container = {};
+};
+
+// Reads a layout file into scene. Returns 0 on success and -1 on any failure,
+// after writing one French line that names the file to out. On failure the
+// scene is left exactly as it was.
+int loadScene(std::string fileName, Scene& scene, std::ostream& out);
+int loadScene(std::string fileName, Scene& scene);

@@ -1,0 +1,108 @@
+// The mouse and keyboard controls: model turn, orbit and zoom of the camera, home view, and the click that picks.
+#include "viewer/controls.h"
+
+#include "scene/scene.h"
+#include "viewer/picking.h"
+#include "viewer/window.h"
+
+#include <cmath>
+
+namespace {
+
+void zoom(Camera& camera, double step) {
+    camera.orbitDistance += step;
+    updateEye(camera);
+}
+
+void orbit(Camera& camera, double step) {
+    camera.orbitAngle += step;
+    updateEye(camera);
+}
+
+} // namespace
+
+void setHomeCamera(Camera& camera) {
+    camera.eyeX = 30;
+    camera.eyeY = 60;
+    camera.eyeZ = 10;
+    camera.centerX = 30;
+    camera.centerY = 0;
+    camera.centerZ = 5;
+    camera.orbitAngle = kHomeOrbitAngle;
+    const double dx = camera.eyeX - camera.centerX;
+    const double dy = camera.eyeY - camera.centerY;
+    camera.orbitDistance = std::sqrt(dx * dx + dy * dy);
+}
+
+void updateEye(Camera& camera) {
+    camera.eyeX = std::cos(camera.orbitAngle) * camera.orbitDistance + camera.centerX;
+    camera.eyeY = std::sin(camera.orbitAngle) * camera.orbitDistance + camera.centerY;
+}
+
+void handleKeyDown(const SDL_KeyboardEvent& event, const Scene& scene, Camera& camera,
+                   ViewState& view) {
+    const SDLKey key = event.keysym.sym;
+    if (key == SDLK_LCTRL || key == SDLK_RCTRL) {
+        view.rotateMode = !view.rotateMode;
+        if (view.rotateMode) view.orbitMode = false;
+    }
+    if (key == SDLK_LSHIFT || key == SDLK_RSHIFT) {
+        view.orbitMode = !view.orbitMode;
+        if (view.orbitMode) view.rotateMode = false;
+    }
+    const double depth = scene.container.dimY;
+    switch (key) {
+    case SDLK_UP:
+        zoom(camera, -depth);
+        break;
+    case SDLK_DOWN:
+        zoom(camera, depth);
+        break;
+    case SDLK_ESCAPE:
+        view.rotX = 0;
+        view.rotZ = 0;
+        setHomeCamera(camera);
+        break;
+    case SDLK_RIGHT:
+        orbit(camera, 0.5);
+        break;
+    case SDLK_LEFT:
+        orbit(camera, -0.5);
+        break;
+    default:
+        break;
+    }
+}
+
+void handleMouseMotion(const SDL_MouseMotionEvent& event, Camera& camera, ViewState& view) {
+    if (view.rotateMode) {
+        if (event.xrel > 0) view.rotZ += 4;
+        if (event.xrel < 0) view.rotZ -= 4;
+        if (event.yrel > 0) view.rotX += 4;
+        if (event.yrel < 0) view.rotX -= 4;
+    }
+    if (view.orbitMode) {
+        if (event.xrel > 0) orbit(camera, 0.1);
+        if (event.xrel < 0) orbit(camera, -0.1);
+    }
+}
+
+void handleMouseButtonDown(const SDL_MouseButtonEvent& event, const Scene& scene,
+                           Camera& camera, ViewState& view) {
+    // Integer halving, truncated toward zero: a depth of 7 steps by 3, -7 by -3.
+    const double wheelStep = scene.container.dimY / 2;
+    switch (event.button) {
+    case SDL_BUTTON_WHEELDOWN:
+        zoom(camera, wheelStep);
+        break;
+    case SDL_BUTTON_WHEELUP:
+        zoom(camera, -wheelStep);
+        break;
+    case SDL_BUTTON_LEFT:
+        view.selectedBox =
+            pickBox(camera, scene, view.rotX, view.rotZ, event.x, kWindowHeight - event.y);
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,67 @@
+// Picks the box under the mouse pointer by drawing the boxes again in GL selection mode.
+#include "viewer/picking.h"
+
+#include "render/box.h"
+#include "scene/scene.h"
+#include "viewer/window.h"
+
+#include <GL/glu.h>
+
+#include <algorithm>
+
+static_assert(kPickBufferSize >= 4 * kMaxBoxes, "the pick buffer holds one record per box");
+
+int32_t chooseHit(const GLuint* buffer, GLint hits) {
+    if (hits <= 0) return 0;
+    GLuint bestName = buffer[3];
+    GLuint bestDepth = buffer[2];
+    for (GLint r = 1; r < hits; ++r) {
+        const GLuint* record = buffer + 4 * r;
+        if (record[2] < bestDepth) {
+            bestDepth = record[2];
+            bestName = record[3];
+        }
+    }
+    return static_cast<int32_t>(bestName);
+}
+
+int32_t pickBox(const Camera& camera, const Scene& scene, double rotX, double rotZ, double x,
+                double y) {
+    GLuint buffer[kPickBufferSize] = {};
+    glSelectBuffer(kPickBufferSize, buffer);
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glRenderMode(GL_SELECT);
+    glInitNames();
+    glPushName(0);
+
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    gluPickMatrix(x, y, 0.01, 0.01, viewport);
+    gluPerspective(kFieldOfView, kAspectRatio, kNearPlane, kFarPlane);
+    drawPickScene(camera, scene, rotX, rotZ);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+
+    const GLint hits = glRenderMode(GL_RENDER);
+    glMatrixMode(GL_MODELVIEW);
+    return chooseHit(buffer, hits);
+}
+
+void drawPickScene(const Camera& camera, const Scene& scene, double rotX, double rotZ) {
+    glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPointSize(2.0f);
+    loadViewTransform(camera, rotX, rotZ);
+    glEnable(GL_DEPTH_TEST);
+    const int32_t count = std::min(scene.boxCount, int32_t{kMaxBoxes});
+    for (int32_t n = 1; n <= count; ++n) {
+        const Box& b = scene.boxes[n];
+        glLoadName(static_cast<GLuint>(n));
+        drawBox(nullptr, float(b.posX), float(b.posY), float(b.posZ), float(b.dimX),
+                float(b.dimY), float(b.dimZ), false);
+    }
+    glFlush();
+}

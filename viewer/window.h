@@ -1,0 +1,47 @@
+// The viewer window: opening it, the projection, the palette, the event pump and the frame loop.
+#pragma once
+
+#include "render/font.h"
+#include "render/frame.h"
+
+#include <SDL.h>
+
+#include <functional>
+
+struct Scene;
+struct ViewState;
+
+constexpr int kWindowWidth = 1024;
+constexpr int kWindowHeight = 768;
+constexpr unsigned kPaletteSeed = 528135;
+
+constexpr double kFieldOfView = 70;
+constexpr double kAspectRatio = 4.0 / 3.0;
+constexpr double kNearPlane = 1;
+constexpr double kFarPlane = 1000;
+
+// Settings that must be in place before SDL starts: the 1.2 layer is asked to
+// draw straight into the window rather than through a scaled copy.
+void prepareVideo();
+
+// Loads the window's perspective into the projection matrix; the mode stays GL_PROJECTION.
+void setProjection();
+
+// Fills every entry from three rand() calls, each reduced to 3..252. Call after srand(kPaletteSeed).
+void makePalette(Palette& palette);
+
+// Where the window starts: home camera, the model turned 15 degrees, no mode, no selection,
+// and the palette made afresh from its seed.
+void setHomeView(Camera& camera, ViewState& view, Palette& palette);
+
+// Opens the window, shows the scene until the user closes it, then shuts SDL down.
+// When no window can be opened, says why on standard output and returns.
+void runViewer(const Scene& scene, const FontCache& fonts);
+
+// Drains the pending events through poll, handing each to the controls. Returns
+// false when a quit request was among them; the events after it are still handled.
+using PollEvent = std::function<int(SDL_Event*)>;
+bool drainEvents(const PollEvent& poll, const Scene& scene, Camera& camera, ViewState& view);
+
+// drainEvents over SDL's own queue; never blocks.
+bool handleEvents(const Scene& scene, Camera& camera, ViewState& view);
