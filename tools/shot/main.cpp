@@ -1,0 +1,8 @@
+// boxview-shot: renders the viewer's own frame of a layout into a PNG file, without a screen.
+#include "tools/shot/snapshot.h"
+
+#include <iostream>
+
+int main(int argc, char** argv) {
+    return runShot(std::vector<std::string>(argv + 1, argv + argc), std::cerr);
+}
