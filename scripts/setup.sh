@@ -32,4 +32,4 @@ fi
 
 echo "Installation des paquets manquants : ${missing[*]}"
 "${run[@]}" apt-get update -q
-DEBIAN_FRONTEND=noninteractive "${run[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+"${run[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"

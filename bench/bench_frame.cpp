@@ -1,0 +1,152 @@
+// Benchmarks of the viewer's frame, its font blocks, picking and loading, with ratios to a bare GL pass.
+#include "bench/bare_frame.h"
+
+#include "render/font.h"
+#include "render/frame.h"
+#include "render/headless.h"
+#include "scene/scene.h"
+#include "viewer/controls.h"
+#include "viewer/picking.h"
+#include "viewer/window.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+
+namespace {
+
+// Everything one measured frame needs, made once for the whole run.
+struct Bench {
+    HeadlessGl gl;
+    FontCache fonts;
+    Camera camera;
+    ViewState view;
+    Palette palette;
+    std::string sample;
+    Scene scenes[3];
+};
+
+const char* const kLayoutNames[3] = {"60 boites", "1000x400x300", "10000x4000x3000"};
+
+void frame(benchmark::State& state, Bench& b) {
+    const Scene& scene = b.scenes[state.range(0)];
+    for (auto _ : state) {
+        drawFrame(b.palette, scene, 0, b.view.rotX, b.view.rotZ, b.camera, b.fonts);
+        glFinish();
+    }
+    state.SetLabel(kLayoutNames[state.range(0)]);
+}
+
+void bareFrame(benchmark::State& state, Bench& b) {
+    const Scene& scene = b.scenes[state.range(0)];
+    for (auto _ : state) {
+        loadViewTransform(b.camera, b.view.rotX, b.view.rotZ);
+        drawBareFrame(b.palette, scene);
+        glFlush();
+        glFinish();
+    }
+    state.SetLabel(kLayoutNames[state.range(0)]);
+}
+
+void fontBlocks(benchmark::State& state, Bench& b) {
+    for (auto _ : state) {
+        for (int height : {kCaptionPixelHeight, kAxisPixelHeight, kLegendPixelHeight}) {
+            FontLists base = 0;
+            buildFontLists(b.fonts, height, base);
+            glDeleteLists(base, kGlyphCount);
+        }
+        glFinish();
+    }
+}
+
+void pick(benchmark::State& state, Bench& b) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            pickBox(b.camera, b.scenes[0], b.view.rotX, b.view.rotZ, 512, 400));
+    }
+}
+
+void load(benchmark::State& state, Bench& b) {
+    std::ostringstream out;
+    for (auto _ : state) {
+        Scene scene;
+        benchmark::DoNotOptimize(loadScene(b.sample, scene, out));
+    }
+}
+
+// Prints the usual table, then each frame as a ratio to the figures measured in the same run.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration) times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        }
+    }
+    void printRatios() const {
+        auto time = [this](const std::string& name) {
+            auto found = times.find(name);
+            return found == times.end() ? 0.0 : found->second;
+        };
+        std::printf("\nRatios (meme execution)\n");
+        for (int i = 0; i < 3; ++i) {
+            const std::string suffix = "/" + std::to_string(i) + "/real_time";
+            const double full = time("frame" + suffix);
+            const double bare = time("bareFrame" + suffix);
+            if (bare > 0) std::printf("  drawFrame / passe nue, %-16s : %.3f\n", kLayoutNames[i], full / bare);
+        }
+        const double frame60 = time("frame/0/real_time");
+        if (frame60 > 0) {
+            std::printf("  trois blocs de police / drawFrame  : %.3f\n", time("fontBlocks/real_time") / frame60);
+            std::printf("  pickBox / drawFrame                : %.3f\n", time("pick/real_time") / frame60);
+        }
+    }
+
+private:
+    std::map<std::string, double> times;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    Bench b;
+    const char* source = std::getenv("BOXVIEW_SOURCE_DIR");
+    b.sample = std::string(source != nullptr ? source : ".") + "/examples/chargement-complet.txt";
+    if (loadScene(b.sample, b.scenes[0]) != 0) return 1;
+    b.scenes[1] = b.scenes[0];
+    b.scenes[1].container = {1000, 400, 300};
+    b.scenes[2] = b.scenes[0];
+    b.scenes[2].container = {10000, 4000, 3000};
+    std::string error;
+    if (!openHeadlessGl(b.gl, kWindowWidth, kWindowHeight, error)) {
+        std::cerr << error << std::endl;
+        return 1;
+    }
+    b.fonts = loadFontCache();
+    setProjection();
+    setHomeView(b.camera, b.view, b.palette);
+
+    benchmark::RegisterBenchmark("frame", frame, std::ref(b))
+        ->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("bareFrame", bareFrame, std::ref(b))
+        ->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("fontBlocks", fontBlocks, std::ref(b))
+        ->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("pick", pick, std::ref(b))
+        ->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark("load", load, std::ref(b))
+        ->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printRatios();
+    closeHeadlessGl(b.gl);
+    return 0;
+}
