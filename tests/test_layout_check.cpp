@@ -1,17 +1,12 @@
-// Tests the layout checker: volumes, overlaps, boxes outside the container, reports and command line.
+// Tests the layout checker: volumes, overlaps, boxes outside the container, reports and arguments.
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <initializer_list>
 #include <limits>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <unistd.h>
 
 #include "tools/check/layout_check.h"
 
@@ -325,64 +320,6 @@ TEST(CheckArguments, RefusesMissingFilesAndUnknownOptions) {
               "option inconnue : --jsn ; usage : boxview-check [--json] FICHIER...");
     EXPECT_EQ(parseArguments({"-h", "a.txt"}).error,
               "option inconnue : -h ; usage : boxview-check [--json] FICHIER...");
-}
-
-// --- whole runs over files ---
-
-class CheckRun : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/layout_check_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override {
-        for (const std::string& path : written) std::remove(path.c_str());
-        rmdir(dir.c_str());
-    }
-    std::string write(const std::string& name, const std::string& content) {
-        std::string path = dir + "/" + name;
-        std::ofstream(path) << content;
-        written.push_back(path);
-        return path;
-    }
-    int run(std::vector<std::string> args) {
-        out.str("");
-        err.str("");
-        return runCheck(parseArguments(args), out, err);
-    }
-
-    std::string dir;
-    std::vector<std::string> written;
-    std::ostringstream out;
-    std::ostringstream err;
-};
-
-TEST_F(CheckRun, StatusTellsCleanProblemAndRefused) {
-    std::string clean = write("clean.txt", "10 10 10\n1\n5 5 5 0 0 0\n");
-    std::string overlap = write("overlap.txt", "10 10 10\n2\n5 5 5 0 0 0\n5 5 5 4 4 4\n");
-    std::string missing = dir + "/missing.txt";
-    EXPECT_EQ(run({clean}), 0) << out.str();
-    EXPECT_EQ(run({clean, overlap}), 1) << out.str();
-    EXPECT_EQ(run({overlap, missing, clean}), 2) << out.str();
-    EXPECT_NE(out.str().find(missing + " introuvable\n"), std::string::npos) << out.str();
-    EXPECT_NE(out.str().find("fichier : " + clean + "\n"), std::string::npos) << out.str();
-}
-
-TEST_F(CheckRun, JsonModeSendsRefusalsToErrorStream) {
-    std::string clean = write("clean.txt", "10 10 10\n1\n5 5 5 0 0 0\n");
-    std::string bad = write("bad.txt", "10 10 dix\n0\n");
-    EXPECT_EQ(run({"--json", bad, clean}), 2);
-    EXPECT_EQ(out.str().find(bad), std::string::npos) << out.str();
-    EXPECT_NE(err.str().find(bad), std::string::npos) << err.str();
-    std::istringstream lines(out.str());
-    std::string line;
-    int count = 0;
-    while (std::getline(lines, line)) {
-        EXPECT_EQ(nlohmann::json::parse(line)["file"], clean) << line;
-        ++count;
-    }
-    EXPECT_EQ(count, 1) << out.str();
 }
 
 } // namespace
