@@ -119,6 +119,8 @@ FontCache loadFontCache() {
 }
 
 void buildFontLists(const FontCache& fonts, int pixelHeight, FontLists& base) {
+    // GL refuses a null bitmap even when it is empty, and would drop the advance with it.
+    static const GLubyte kNoBits[4] = {};
     base = glGenLists(kGlyphCount);
     const GlyphSet* set = findSet(fonts, pixelHeight);
     if (set == nullptr || !set->ok) {
@@ -129,7 +131,7 @@ void buildFontLists(const FontCache& fonts, int pixelHeight, FontLists& base) {
         const Glyph& glyph = set->glyphs[static_cast<std::size_t>(k)];
         glNewList(base + static_cast<GLuint>(k), GL_COMPILE);
             glBitmap(glyph.width, glyph.rows, glyph.originX, glyph.originY, glyph.advance, 0.0f,
-                     glyph.bits.empty() ? nullptr : glyph.bits.data());
+                     glyph.bits.empty() ? kNoBits : glyph.bits.data());
         glEndList();
     }
 }
