@@ -48,6 +48,7 @@ void closeHeadlessGl(HeadlessGl& gl) {
     eglMakeCurrent(gl.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (gl.context != EGL_NO_CONTEXT) eglDestroyContext(gl.display, gl.context);
     if (gl.surface != EGL_NO_SURFACE) eglDestroySurface(gl.display, gl.surface);
-    eglTerminate(gl.display);
+    // The display itself stays initialised for the life of the process: terminating
+    // it unloads the driver, which the next context would have to load again.
     gl = HeadlessGl{};
 }

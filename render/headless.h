@@ -15,4 +15,5 @@ struct HeadlessGl {
 // depth buffer. Needs no display server. On failure, error says why (in French).
 bool openHeadlessGl(HeadlessGl& gl, int width, int height, std::string& error);
 
+// Releases the context and its pbuffer; the EGL display stays ready for the next one.
 void closeHeadlessGl(HeadlessGl& gl);
