@@ -1,178 +1,85 @@
-// Tests of box drawing: faces and edges reaching the window, with their colours and widths.
+// Tests of box drawing: faces and edges reaching the window, with their colours, widths and places.
 #include "render/box.h"
 
 #include "gl_context.h"
 
-#include <algorithm>
-#include <map>
+#include <set>
+#include <utility>
 
 namespace {
 
 using namespace gltest;
 
-struct Extents {
-    double x, y, z, dx, dy, dz;
-};
-
-std::vector<Point> corners(const Extents& e) {
-    std::vector<Point> result;
-    for (double x : {e.x, e.x + e.dx})
-        for (double y : {e.y, e.y + e.dy})
-            for (double z : {e.z, e.z + e.dz})
-                result.push_back({x, y, z});
-    return result;
-}
-
-// Every pair of corners that differs along exactly one axis: the twelve edges.
-std::vector<Segment> edges(const Extents& e) {
-    const std::vector<Point> c = corners(e);
-    std::vector<Segment> result;
-    for (std::size_t i = 0; i < c.size(); ++i)
-        for (std::size_t j = i + 1; j < c.size(); ++j)
-            if ((c[i].x == c[j].x) + (c[i].y == c[j].y) + (c[i].z == c[j].z) == 2)
-                result.push_back({c[i], c[j], {}});
-    return result;
-}
-
 class BoxTest : public GlTest {
 protected:
     void SetUp() override {
         GlTest::SetUp();
-        useModelSpaceView();
+        useOrtho(-64, 64, -48, 48);  // 8 pixels per unit
     }
 
-    // Checks that the drawn lines are exactly the edges of e, all in colour.
-    static void expectEdges(const std::vector<Primitive>& drawn, const Extents& e,
-                            const Rgb& colour) {
-        auto lines = segments(drawn);
-        const auto expected = edges(e);
-        ASSERT_EQ(lines.size(), expected.size()) << "number of edge lines";
-        for (const Segment& edge : expected) {
-            auto match = std::find_if(lines.begin(), lines.end(), [&](const Segment& l) {
-                return sameSegment(l, edge.a, edge.b);
-            });
-            ASSERT_NE(match, lines.end()) << "no line along edge " << edge.a << "-" << edge.b;
-            EXPECT_EQ(match->colour, colour) << "colour of edge " << edge.a << "-" << edge.b;
-            lines.erase(match);
+    // Which corner of lo..hi p is, as bits 4, 2, 1 set for x, y, z on the hi side; -1 for none.
+    static int corner(const Point& p, const Point& lo, const Point& hi) {
+        const double Point::*axes[] = {&Point::x, &Point::y, &Point::z};
+        int bits = 0;
+        for (int a = 0; a < 3; ++a) {
+            if (std::fabs(p.*axes[a] - hi.*axes[a]) < 1e-3) bits |= 4 >> a;
+            else if (std::fabs(p.*axes[a] - lo.*axes[a]) >= 1e-3) return -1;
         }
+        return bits;
+    }
+
+    // The lines are the twelve edges of lo..hi in edge colour; the polygons, with faces set,
+    // lie on its six sides in that colour, twelve triangles in all.
+    static void expectBox(const std::vector<Primitive>& drawn, const Point& lo, const Point& hi,
+                          const Rgb& edge, const Rgb* faces) {
+        std::set<std::pair<int, int>> edges, sides;  // by the corner bits shared on hi, on lo
+        int lines = 0, triangles = 0;
+        for (const Primitive& p : drawn) {
+            const bool line = p.kind == Kind::kLine;
+            int hiBits = 7, loBits = 7;
+            for (const Point& v : p.points) {
+                const int c = corner(v, lo, hi);
+                ASSERT_GE(c, 0) << v << " is no corner of " << lo << "-" << hi;
+                hiBits &= c;
+                loBits &= ~c;
+            }
+            EXPECT_EQ(p.colour, line || !faces ? edge : *faces) << (line ? "edge" : "face");
+            EXPECT_EQ(__builtin_popcount(hiBits | loBits), line ? 2 : 1)
+                << (line ? "a line off the edges" : "a polygon off the sides");
+            (line ? edges : sides).insert({hiBits, loBits});
+            (line ? lines : triangles) += line ? 1 : int(p.points.size()) - 2;
+        }
+        EXPECT_TRUE(lines == 12 && edges.size() == 12)
+            << lines << " lines on " << edges.size() << " edges, 12 on 12 expected";
+        EXPECT_TRUE(triangles == (faces ? 12 : 0) && sides.size() == (faces ? 6u : 0u))
+            << triangles << " triangles on " << sides.size() << " sides";
     }
 };
 
-// Every face vertex is a corner, and each of the six sides gets two triangles' worth of area.
-TEST_F(BoxTest, FacesCoverTheSixSidesInTheBoxColour) {
+// Edges black at width 1 (the outline 2) or in the inverse colour at width 4 when selected;
+// the outline moves 0.05 along y and z only; negative extents reach back from the corner.
+TEST_F(BoxTest, FacesAndEdgesHaveTheirColoursWidthsAndPlaces) {
     const GLubyte colour[3] = {10, 200, 30};
-    const auto all = corners({1, 2, 3, 4, 5, 6});
-    const auto drawn = capture([&] { drawBox(colour, 1, 2, 3, 4, 5, 6, false); });
-    std::map<std::string, int> triangles; // by side, e.g. "x=5"
-    for (const Primitive& p : only(drawn, Kind::kPolygon)) {
-        std::vector<Point> model;
-        for (const Vertex& v : p.vertices) {
-            model.push_back(toModel(v.window));
-            EXPECT_EQ(v.colour, (Rgb{10, 200, 30})) << "face vertex at " << model.back();
-            EXPECT_TRUE(std::any_of(all.begin(), all.end(),
-                                    [&](const Point& c) { return near(c, model.back()); }))
-                << model.back() << " is not a corner of the box";
-        }
-        const double Point::*axes[] = {&Point::x, &Point::y, &Point::z};
-        std::string side;
-        for (int a = 0; a < 3 && side.empty(); ++a)
-            if (std::all_of(model.begin(), model.end(), [&](const Point& m) {
-                    return std::fabs(m.*axes[a] - model[0].*axes[a]) < kModelTolerance;
-                }))
-                side = std::string(1, char('x' + a)) + "=" +
-                       std::to_string(std::lround(model[0].*axes[a]));
-        triangles[side] += int(p.vertices.size()) - 2;
-    }
-    const std::map<std::string, int> expected{{"x=1", 2}, {"x=5", 2}, {"y=2", 2},
-                                              {"y=7", 2}, {"z=3", 2}, {"z=9", 2}};
-    EXPECT_EQ(triangles, expected) << "triangles per side";
-}
-
-TEST_F(BoxTest, PlainEdgesAreBlackAtWidthOne) {
-    const GLubyte colour[3] = {10, 200, 30};
-    const auto drawn = capture([&] { drawBox(colour, 1, 2, 3, 4, 5, 6, false); });
-    expectEdges(drawn, {1, 2, 3, 4, 5, 6}, {0, 0, 0});
-    EXPECT_EQ(lineWidth(), 1.0f);
-    EXPECT_EQ(currentColour(), (Rgb{0, 0, 0}));
-}
-
-TEST_F(BoxTest, SelectedEdgesAreInverseColourAtWidthFour) {
-    const GLubyte colour[3] = {10, 200, 30};
-    const auto drawn = capture([&] { drawBox(colour, 1, 2, 3, 4, 5, 6, true); });
-    expectEdges(drawn, {1, 2, 3, 4, 5, 6}, {245, 55, 225});
-    EXPECT_EQ(lineWidth(), 4.0f);
-    for (const Primitive& p : only(drawn, Kind::kPolygon))
-        EXPECT_EQ(p.vertices[0].colour, (Rgb{10, 200, 30})) << "faces keep the box colour";
-}
-
-TEST_F(BoxTest, NullColourKeepsTheCurrentColourForTheFaces) {
-    glColor3ub(7, 8, 9);
-    const auto drawn = capture([&] { drawBox(nullptr, 0, 0, 0, 2, 2, 2, false); });
-    const auto faces = only(drawn, Kind::kPolygon);
-    ASSERT_FALSE(faces.empty());
-    for (const Primitive& p : faces)
-        EXPECT_EQ(p.vertices[0].colour, (Rgb{7, 8, 9}));
-    expectEdges(drawn, {0, 0, 0, 2, 2, 2}, {0, 0, 0});
-}
-
-TEST_F(BoxTest, NegativeAndZeroExtentsReachBackFromTheCorner) {
-    const GLubyte colour[3] = {1, 2, 3};
-    const auto negative = capture([&] { drawBox(colour, 10, 0, 0, -1.5f, 2, -3, false); });
-    expectEdges(negative, {10, 0, 0, -1.5, 2, -3}, {0, 0, 0});
-    for (const Primitive& p : only(negative, Kind::kPolygon))
-        for (const Vertex& v : p.vertices) {
-            const Point m = toModel(v.window);
-            EXPECT_TRUE(std::fabs(m.x - 8.5) < kModelTolerance ||
-                        std::fabs(m.x - 10) < kModelTolerance)
-                << "face vertex " << m << " outside x 8.5..10";
-        }
-
-    const auto flat = capture([&] { drawBox(colour, 3, 4, 5, 0, 2, 2, false); });
-    const auto flatLines = only(flat, Kind::kLine);
-    EXPECT_EQ(flatLines.size(), 12u);
-    for (const Primitive& p : flatLines)
-        for (const Vertex& v : p.vertices)
-            EXPECT_NEAR(toModel(v.window).x, 3, kModelTolerance) << "a zero-width box stays at x 3";
-}
-
-TEST_F(BoxTest, OutlineIsShiftedAlongYAndZOnly) {
-    const GLubyte colour[3] = {100, 0, 250};
-    const auto plain = capture([&] { drawBoxOutline(colour, 1, 2, 3, 4, 5, 6, false); });
-    EXPECT_TRUE(only(plain, Kind::kPolygon).empty()) << "the outline fills nothing";
-    expectEdges(plain, {1, 2 + kOutlineOffset, 3 + kOutlineOffset, 4, 5, 6}, {0, 0, 0});
-    EXPECT_EQ(lineWidth(), 2.0f);
-
-    const auto selected = capture([&] { drawBoxOutline(colour, 1, 2, 3, 4, 5, 6, true); });
-    expectEdges(selected, {1, 2 + kOutlineOffset, 3 + kOutlineOffset, 4, 5, 6}, {155, 255, 5});
-    EXPECT_EQ(lineWidth(), 4.0f);
-    EXPECT_EQ(currentColour(), (Rgb{155, 255, 5}));
-}
-
-// Seen from above, the top face fills with the box colour and the edge along x = -10
-// is one pixel wide when plain and four wide in the inverse colour when selected.
-TEST_F(BoxTest, PixelsShowFaceColourAndEdgeThickness) {
-    const GLubyte colour[3] = {200, 40, 90};
-    // The left edge sits on the centre of pixel column 432 (8 pixels per unit from x = -64).
-    const float left = -10 + 1.0f / 16;
-    const int column = 432;
-    const int row = 384;
-    for (bool selected : {false, true}) {
-        glClearColor(1, 1, 1, 1);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        glDisable(GL_DEPTH_TEST);
-        drawBox(colour, left, -10, 0, 20, 20, 5, selected);
-        glFinish();
-        const Rgb face{200, 40, 90};
-        const Rgb edge = selected ? Rgb{55, 215, 165} : Rgb{0, 0, 0};
-        EXPECT_EQ(readPixel(column + 40, row), face)
-            << "inside the top face, selected " << selected;
-        EXPECT_EQ(readPixel(column, row), edge) << "on the edge, selected " << selected;
-        EXPECT_EQ(readPixel(column + 1, row), selected ? edge : face)
-            << "one pixel right of the edge, selected " << selected;
-        EXPECT_EQ(readPixel(column - 1, row), (selected ? edge : Rgb{255, 255, 255}))
-            << "one pixel left of the edge, selected " << selected;
-        EXPECT_EQ(readPixel(column - 4, row), (Rgb{255, 255, 255}))
-            << "four pixels left of the edge, selected " << selected;
+    const Rgb face{10, 200, 30}, inverse{245, 55, 225}, black{0, 0, 0};
+    struct Case {
+        bool outline, selected;
+        float x, dx;
+        Rgb edge;
+        float width;
+        Point lo, hi;
+    };
+    for (const Case& c : {Case{false, false, 1, 4, black, 1, {1, 2, 3}, {5, 7, 9}},
+                          Case{false, true, 1, 4, inverse, 4, {1, 2, 3}, {5, 7, 9}},
+                          Case{true, false, 1, 4, black, 2, {1, 2.05, 3.05}, {5, 7.05, 9.05}},
+                          Case{true, true, 1, 4, inverse, 4, {1, 2.05, 3.05}, {5, 7.05, 9.05}},
+                          Case{false, false, 10, -1.5, black, 1, {8.5, 2, 3}, {10, 7, 9}}}) {
+        SCOPED_TRACE(testing::Message() << (c.outline ? "outline" : "box") << ", selected "
+                                        << c.selected << ", x " << c.x << ", dx " << c.dx);
+        const auto drawn = capture([&] {
+            (c.outline ? drawBoxOutline : drawBox)(colour, c.x, 2, 3, c.dx, 5, 6, c.selected);
+        });
+        expectBox(drawn, c.lo, c.hi, c.edge, c.outline ? nullptr : &face);
+        EXPECT_EQ(lineWidth(), c.width) << "edge width";
     }
 }
 

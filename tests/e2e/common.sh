@@ -1,165 +1,98 @@
-# Shared steps of the window scripts: driving boxview through a FIFO, finding and closing its window, screenshots.
-# Sourced by the scripts; expects $viewer (boxview), $closer (close_window), $work (a scratch
-# directory) and $e2eDir (this folder).
+# Shared steps of the end-to-end scripts: boxview driven through a FIFO, its window, screenshots and pixels.
+# Sourced with $viewer (boxview), $closer (close_window) and $probe set as needed; $work is a scratch folder.
 
-kWindowTitle='Affichage des boites en 3D'
-kPython=/usr/bin/python3   # the system interpreter: standard library only
-kPollSeconds=30          # how long a wait may last before the script gives up; only guards against hangs
+kTitle='Affichage des boites en 3D'
 kBanner='format de fichier doit etre : \ndimX dimY dimZ du conteneur\nnb de boites\ndimX dimY dimZ posX posY posZ fragilite de chaque boite\n'
 kPrompt='fichier a lire ?\n-->'
-
-passed=0
 failed=0
 viewerPid=
-window=
+work=$(mktemp -d)
+trap 'exec 3>&-; [ -n "$viewerPid" ] && kill -9 "$viewerPid" 2>/dev/null; rm -rf "$work"' EXIT
 
-pass() { passed=$((passed + 1)); }
 fail() { echo "ECHEC : $1"; failed=$((failed + 1)); }
+abort() { fail "$1"; [ -s "$work/err" ] && echo "erreurs de boxview : $(tail -c 300 "$work/err")"; exit 1; }
+finish() { echo "$failed echec(s)"; [ "$failed" -eq 0 ]; }
 
-# Stops with a message when something the rest of the script needs did not happen.
-abort() {
-    echo "ECHEC : $1"
-    echo "sortie de boxview jusqu'ici : $(od -c "$work/out" 2>/dev/null | tail -5)"
-    echo "erreurs de boxview : $(tail -c 600 "$work/err" 2>/dev/null)"
-    exit 1
-}
-
-finish() {
-    echo "$passed passed, $failed failed"
-    [ "$failed" -eq 0 ]
-}
-
-# Kills our boxview if it is still there, and drops the scratch directory.
-cleanUp() {
-    exec 3>&-
-    if [ -n "$viewerPid" ] && kill -0 "$viewerPid" 2>/dev/null; then
-        kill "$viewerPid" 2>/dev/null
-        sleep 0.5
-        kill -9 "$viewerPid" 2>/dev/null
-    fi
-    rm -rf "$work"
-}
-
-# waitFor COMMAND...: retries the command every tenth of a second until it succeeds; 1 if it never does.
+# waitFor COMMAND...: retries every tenth of a second until it succeeds; 1 after 30 s (a guard against hangs only).
 waitFor() {
-    local deadline=$((SECONDS + kPollSeconds))
+    local deadline=$((SECONDS + 30))
     until "$@"; do
         [ "$SECONDS" -ge "$deadline" ] && return 1
         sleep 0.1
     done
 }
 
-# Starts boxview reading from a FIFO whose write end stays open on descriptor 3.
+# Starts boxview reading a FIFO whose write end stays open on descriptor 3.
 startViewer() {
     mkfifo "$work/in"
     "$viewer" <"$work/in" >"$work/out" 2>"$work/err" &
     viewerPid=$!
     exec 3>"$work/in"
 }
+answer() { printf '%s\n' "$1" >&3; }
 
-# typeAnswer WORDS: one line on boxview's standard input.
-typeAnswer() { printf '%s\n' "$1" >&3; }
-
-# The standard output so far is exactly the banner followed by N prompts.
-hasPrompts() {
-    local expected="$kBanner" k
-    for ((k = 0; k < $1; ++k)); do expected+="$kPrompt"; done
-    printf "$expected" >"$work/expected-out"
-    cmp -s "$work/expected-out" "$work/out"
-}
-
-# waitPrompts N WHAT: waits until standard output is the banner and N prompts, or stops the script.
+# hasPrompts N: the output so far is exactly the banner and N prompts.
+hasPrompts() { cmp -s <(printf "$kBanner"; for ((k = 0; k < $1; ++k)); do printf "$kPrompt"; done) "$work/out"; }
 waitPrompts() {
-    waitFor hasPrompts "$1" ||
-        abort "$2 : attendu la banniere suivie de $1 invites \"fichier a lire ?\\n-->\", obtenu : $(od -c "$work/out" | tail -6)"
+    waitFor hasPrompts "$1" || abort "$2 : attendu la banniere et $1 invites, obtenu : $(od -An -c "$work/out" | tail -3)"
 }
 
-findWindow() {
-    window=$(xdotool search --onlyvisible --name "^${kWindowTitle}\$" 2>/dev/null | head -1)
-    [ -n "$window" ]
-}
-
-# keycodeOf KEYSYM: the server's keycode for a key name. "xdotool key Control_R" first presses
-# Control_L as a modifier, so a right-hand modifier alone must be sent by keycode (xdotool key 105).
-keycodeOf() {
-    "$kPython" - "$1" <<'PYTHON'
-import ctypes, ctypes.util, sys
-x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
-x11.XOpenDisplay.restype = ctypes.c_void_p
-x11.XStringToKeysym.restype = ctypes.c_ulong
-display = x11.XOpenDisplay(None)
-keysym = x11.XStringToKeysym(sys.argv[1].encode())
-code = 0
-if display and keysym:
-    code = x11.XKeysymToKeycode(ctypes.c_void_p(display), ctypes.c_ulong(keysym))
-if code == 0:
-    sys.exit(f"keycodeOf : pas de touche {sys.argv[1]}")
-print(code)
-PYTHON
-}
-
-# Waits for the viewer window to be mapped and sets $window, or stops the script.
-waitWindow() {
-    window=
-    waitFor findWindow || abort "$1 : aucune fenetre \"$kWindowTitle\" n'est apparue"
-}
-
-# shot FILE: dumps the window's own pixels (no border, no screen offset).
-shot() { xwd -silent -id "$window" -out "$1" 2>/dev/null; }
-
-# sameImage A B: the two pictures have no differing pixel.
-sameImage() { compare -metric AE "$1" "$2" null: >/dev/null 2>&1; }
-
-# differingPixels A B: prints how many pixels differ.
-differingPixels() { compare -metric AE "$1" "$2" null: 2>&1 >/dev/null; }
-
-# shotStable FILE: two successive dumps agree; FILE holds the picture.
-shotStable() {
-    shot "$work/previous.xwd" && sleep 0.1 && shot "$1" && sameImage "$work/previous.xwd" "$1"
-}
-
-# The picture is stable and its top-left corner is the white background: a frame has been shown.
-frameShown() {
-    shotStable "$1" && [ "$("$kPython" "$e2eDir/picture.py" pixel "$1" 0 0)" = "255 255 255" ]
-}
-
-# waitFrame FILE WHAT: waits for the first complete frame, or stops the script.
-waitFrame() {
-    waitFor frameShown "$1" || abort "$2 : pas d'image stable a fond blanc dans la fenetre"
-}
-
-differsFrom() { shot "$2" && ! sameImage "$1" "$2"; }
-sameAs() { shot "$2" && sameImage "$1" "$2"; }
-
-# waitChange REF FILE: waits until the picture differs from REF and settles; 1 if it never changes.
-waitChange() {
-    waitFor differsFrom "$1" "$2" && waitFor shotStable "$2"
-}
-
-# waitSame REF FILE: waits until the picture equals REF; 1 if it never does (FILE holds the last one).
-waitSame() { waitFor sameAs "$1" "$2"; }
-
-# closeWindow WHAT: asks the window to close and waits for it to go away.
-closeWindow() {
-    "$closer" "$window" || abort "$1 : close_window a echoue pour la fenetre $window"
-    waitFor windowGone || abort "$1 : la fenetre $window est restee ouverte apres WM_DELETE_WINDOW"
-}
-
-windowGone() { ! xwininfo -id "$window" >/dev/null 2>&1; }
-
-# Closes standard input and checks that boxview ends by itself with status 0.
+# Closes boxview's input: it must end by itself (gone or a zombie of ours) with status 0.
 endViewer() {
     exec 3>&-
-    waitFor viewerEnded || abort "boxview ne s'est pas termine apres la fin de son entree"
+    waitFor ended || abort "boxview ne s'est pas termine a la fin de son entree"
     wait "$viewerPid"
     local status=$?
     viewerPid=
-    if [ "$status" -eq 0 ]; then pass; else fail "statut de sortie attendu 0, obtenu $status"; fi
+    [ "$status" -eq 0 ] || fail "statut de sortie 0 attendu, obtenu $status"
+}
+ended() { [[ "$(awk '{print $3}' "/proc/$viewerPid/stat" 2>/dev/null)" =~ ^Z?$ ]]; }
+
+findWindow() { window=$(xdotool search --onlyvisible --name "^$kTitle\$" 2>/dev/null | head -1); [ -n "$window" ]; }
+waitWindow() { waitFor findWindow || abort "$1 : aucune fenetre \"$kTitle\" n'est apparue"; }
+closeWindow() {
+    "$closer" "$window" || abort "$1 : close_window a echoue pour la fenetre $window"
+    waitFor gone || abort "$1 : la fenetre $window est restee ouverte apres WM_DELETE_WINDOW"
+}
+gone() { ! xwininfo -id "$window" >/dev/null 2>&1; }
+
+hex() { printf '#%02X%02X%02X' "$@"; }
+shot() { xwd -silent -id "$window" -out "$1" 2>/dev/null; }
+# pixel FILE X Y: the colour as #RRGGBB. count FILE #RRGGBB [WxH+X+Y]: how many pixels have it.
+pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- | awk 'NR == 2 {print $3}'; }
+count() { convert "$1" ${3:+-crop "$3"} -format %c histogram:info:- | awk -v c="$2" '$3 == c {n += $1} END {print n + 0}'; }
+differing() { compare -metric AE "$1" "$2" null: 2>&1; }
+
+# stable FILE: two dumps a tenth of a second apart agree; FILE holds the picture.
+stable() { shot "$work/previous.xwd" && sleep 0.1 && shot "$1" && [ "$(differing "$work/previous.xwd" "$1")" = 0 ]; }
+frameShown() { stable "$1" && [ "$(pixel "$1" 0 0)" = '#FFFFFF' ]; }
+changed() { shot "$2" && [ "$(differing "$1" "$2")" != 0 ] && stable "$2"; }
+sameAs() { shot "$2" && [ "$(differing "$1" "$2")" = 0 ]; }
+
+# openWindow LAYOUT FILE: answers LAYOUT and waits for a window and a stable frame on a white background.
+openWindow() {
+    answer "$1"
+    waitWindow "$1"
+    waitFor frameShown "$2" || abort "$1 : pas d'image stable a fond blanc dans la fenetre"
+}
+# expectChange WHAT REF FILE: the picture leaves REF and settles in FILE.
+expectChange() { waitFor changed "$2" "$3" || fail "$1 : l'image devait changer, elle est restee identique a $(basename "$2")"; }
+# expectSame WHAT REF: the picture comes back to REF exactly.
+expectSame() {
+    waitFor sameAs "$2" "$work/last.xwd" ||
+        fail "$1 : image identique a $(basename "$2") attendue, $(differing "$2" "$work/last.xwd") pixels differents"
 }
 
-# Gone or a zombie: our own child stays in the process table until we wait for it.
-viewerEnded() {
-    local state
-    state=$(awk '{print $3}' "/proc/$viewerPid/stat" 2>/dev/null)
-    [ -z "$state" ] || [ "$state" = Z ]
+# Box 1 of petit.txt (6 4 3 at the origin) shows only a strip of its front face y = 4 between boxes 2 and 3;
+# (4.5 4 1.5) is the middle of that strip, and (20 10 -5) is where a selected box's caption starts.
+probeBox1() {
+    { read -r red green blue && read -r faceX faceY && read -r captionX captionY; } < <("$probe" 4.5 4 1.5 20 10 -5) ||
+        abort "probe a echoue"
+    colour=$(hex "$red" "$green" "$blue")
+    inverse=$(hex $((255 - red)) $((255 - green)) $((255 - blue)))
+}
+expectFace() {
+    local got
+    got=$(pixel "$1" "$faceX" "$faceY")
+    [ "$got" = "$colour" ] || fail "$2 : couleur $colour de la boite 1 attendue en ($faceX, $faceY), obtenu $got"
 }
