@@ -1,6 +1,7 @@
 // The boxview program: the console dialogue, with a 3D window for every layout it loads.
 #include "app/console.h"
 #include "render/font.h"
+#include "render/frame.h"
 #include "viewer/window.h"
 
 #include <SDL.h>
@@ -9,6 +10,7 @@
 #include <iostream>
 
 int main(int, char**) {
+    keepFreedMemoryForFrames();
     prepareVideo();
     SDL_Init(SDL_INIT_VIDEO);
     FontCache fonts = loadFontCache();

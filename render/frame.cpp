@@ -9,6 +9,7 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <malloc.h>
 
 namespace {
 
@@ -28,6 +29,11 @@ void setFrameState() {
 }
 
 } // namespace
+
+void keepFreedMemoryForFrames() {
+    mallopt(M_MMAP_THRESHOLD, 16 << 20);
+    mallopt(M_TRIM_THRESHOLD, 64 << 20);
+}
 
 void loadViewTransform(const Camera& camera, double rotX, double rotZ) {
     glMatrixMode(GL_MODELVIEW);

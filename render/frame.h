@@ -29,6 +29,11 @@ struct Camera {
     double orbitDistance = 0;
 };
 
+// Keeps freed memory in the process: the software rasteriser allocates and frees large
+// buffers for every batch of smooth lines, and handing them back to the system each
+// time made up most of a frame's cost. Call once, before the first frame.
+void keepFreedMemoryForFrames();
+
 // Loads identity, the camera's look-at with +z up, then the model turn about z and x (degrees).
 void loadViewTransform(const Camera& camera, double rotX, double rotZ);
 

@@ -193,6 +193,7 @@ int runShot(const std::vector<std::string>& args, std::ostream& err) {
         return 2;
     }
 
+    keepFreedMemoryForFrames();
     HeadlessGl gl;
     if (!openHeadlessGl(gl, kWindowWidth, kWindowHeight, error)) {
         err << "boxview-shot : " << error << std::endl;
