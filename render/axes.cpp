@@ -3,7 +3,14 @@
 
 #include "scene/scene.h"
 
+#include <cstdint>
+
 namespace {
+
+// An axis runs 7 units past the container; computed wide so that no 32-bit dimension overflows.
+double axisLength(int32_t dim) {
+    return static_cast<double>(int64_t{dim} + 7);
+}
 
 struct Vec {
     double x, y, z;

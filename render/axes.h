@@ -3,14 +3,7 @@
 
 #include "render/font.h"
 
-#include <cstdint>
-
 struct Scene;
-
-// An axis runs 7 units past the container; computed wide so that no 32-bit dimension overflows.
-inline double axisLength(int32_t dim) {
-    return static_cast<double>(int64_t{dim} + 7);
-}
 
 // Red x, green y and blue z axes from the origin, each with arrowhead, unit ticks and a label.
 void drawAxes(const Scene& scene, const FontCache& fonts);

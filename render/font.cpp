@@ -69,8 +69,7 @@ const GlyphSet* findSet(const FontCache& fonts, int pixelHeight) {
     return nullptr;
 }
 
-} // namespace
-
+// Rasterises codes 32..127 of one face at one pixel height; ok is false when that fails.
 GlyphSet rasteriseGlyphs(const std::string& fontFile, int faceIndex, int pixelHeight) {
     GlyphSet set;
     set.pixelHeight = pixelHeight;
@@ -104,6 +103,8 @@ GlyphSet rasteriseGlyphs(const std::string& fontFile, int faceIndex, int pixelHe
     if (!ok) set.glyphs.clear();
     return set;
 }
+
+} // namespace
 
 FontCache loadFontCache() {
     FontCache fonts;

@@ -41,9 +41,6 @@ constexpr int kAxisPixelHeight = 16;
 // pixel heights of the frame. Needs no GL context.
 FontCache loadFontCache();
 
-// Rasterises one glyph set from a font file; ok is false when that fails.
-GlyphSet rasteriseGlyphs(const std::string& fontFile, int faceIndex, int pixelHeight);
-
 // Reserves 96 lists, stores the first name in base, and fills them from the
 // cached bitmaps of that height. Writes the French failure line to standard
 // output when the height has no usable glyphs; the block is handed back anyway.

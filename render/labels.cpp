@@ -19,10 +19,8 @@ std::string captionText(const Scene& scene, int32_t selectedBox) {
 }
 
 LegendEntry legendEntry(const Scene& scene, int32_t n) {
-    // The running anchor starts at the container's far x corner and steps back 2 per entry,
-    // in single precision as the legend has always placed it.
-    float ax = static_cast<float>(scene.container.dimX);
-    for (int32_t k = 1; k < n; ++k) ax = ax - 2;
+    // The anchor starts at the container's far x corner and steps back 2 per entry.
+    const float ax = static_cast<float>(double(scene.container.dimX) - 2.0 * (n - 1));
     const float ay = static_cast<float>(int64_t{scene.container.dimY} + 6);
     return {ax, ay, -2.0f, static_cast<float>(double(ax) - 0.5), ay, -4.5f};
 }

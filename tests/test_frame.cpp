@@ -209,3 +209,20 @@ TEST(PaletteTest, SeededChannelsStayWithin3To252AndRepeat) {
 }
 
 } // namespace
+
+TEST(LegendEntryTest, StepsBackFromTheFarCornerBeyondTheContainer) {
+    Scene scene;
+    scene.container = {20, 10, 5};
+    const float expected[3][6] = {{20, 16, -2, 19.5f, 16, -4.5f},
+                                  {18, 16, -2, 17.5f, 16, -4.5f},
+                                  {16, 16, -2, 15.5f, 16, -4.5f}};
+    for (int n = 1; n <= 3; ++n) {
+        const LegendEntry e = legendEntry(scene, n);
+        const float got[6] = {e.swatchX, e.swatchY, e.swatchZ, e.textX, e.textY, e.textZ};
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_EQ(expected[n - 1][i], got[i]) << "entry " << n << ", value " << i;
+        }
+    }
+    scene.container.dimX = 0;
+    EXPECT_EQ(-118.0f, legendEntry(scene, 60).swatchX) << "the row runs on past x = 0";
+}
