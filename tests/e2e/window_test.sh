@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Opens examples/petit.txt twice in one boxview under X and checks the picture, the close and the prompt that follows.
+# Opens examples/petit.txt twice in one boxview under X and checks the picture, the close and the prompt that follows,
+# and that boxview-shot draws the very same picture without a window.
 set -u
-viewer=$1 closer=$2 probe=$3
+viewer=$1 closer=$2 probe=$3 shooter=$5
 . "$(dirname "$0")/common.sh"
 
 probeBox1
@@ -16,5 +17,8 @@ for n in 1 2; do
 done
 [ "$(differing "$work/1.xwd" "$work/2.xwd")" = 0 ] ||
     fail "meme image attendue aux deux ouvertures, $(differing "$work/1.xwd" "$work/2.xwd") pixels differents"
+"$shooter" examples/petit.txt "$work/shot.png" || fail "boxview-shot a echoue pour examples/petit.txt"
+[ "$(differing "$work/1.xwd" "$work/shot.png")" = 0 ] ||
+    fail "boxview-shot : l'image de la fenetre attendue pixel pour pixel, $(differing "$work/1.xwd" "$work/shot.png") pixels differents"
 endViewer
 finish
