@@ -8,7 +8,6 @@
 
 #include <GL/glu.h>
 
-#include <algorithm>
 #include <malloc.h>
 
 namespace {
@@ -58,7 +57,7 @@ void drawFrame(const Palette& palette, const Scene& scene, int32_t selectedBox, 
     drawAxes(scene, fonts);
     drawGrids(scene);
 
-    const int32_t count = std::min(scene.boxCount, int32_t{kMaxBoxes});
+    const int32_t count = boxesInTable(scene.boxCount);
     for (int32_t n = 1; n <= count; ++n) {
         const Box& b = scene.boxes[n];
         drawBox(palette.colours[n - 1], float(b.posX), float(b.posY), float(b.posZ),

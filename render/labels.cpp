@@ -5,11 +5,11 @@
 #include "render/frame.h"
 #include "scene/scene.h"
 
-#include <algorithm>
 #include <sstream>
+#include <string>
 
 std::string captionText(const Scene& scene, int32_t selectedBox) {
-    if (selectedBox < 1 || selectedBox > std::min(scene.boxCount, int32_t{kMaxBoxes})) return {};
+    if (selectedBox < 1 || selectedBox > boxesInTable(scene.boxCount)) return {};
     const Box& b = scene.boxes[selectedBox];
     std::ostringstream text;
     text << "boite " << selectedBox << " selectionnee " << " --- position : " << b.posX << " "
@@ -38,16 +38,14 @@ void drawLegend(int32_t boxCount, const Palette& palette, const Scene& scene,
                 const FontCache& fonts) {
     FontLists numbers = 0;
     buildFontLists(fonts, kLegendPixelHeight, numbers);
-    const int32_t count = std::min(boxCount, int32_t{kMaxBoxes});
+    const int32_t count = boxesInTable(boxCount);
     for (int32_t n = 1; n <= count; ++n) {
         const LegendEntry entry = legendEntry(scene, n);
         drawBox(palette.colours[n - 1], entry.swatchX, entry.swatchY, entry.swatchZ, kSwatchDx,
                 kSwatchDy, kSwatchDz, false);
-        std::ostringstream text;
-        text << n << "\n";
         glColor3ub(0, 0, 0);
         glRasterPos3f(entry.textX, entry.textY, entry.textZ);
-        drawText(numbers, text.str());
+        drawText(numbers, std::to_string(n) + "\n");
     }
     glDeleteLists(numbers, kGlyphCount);
 }

@@ -33,6 +33,12 @@ struct Scene {
     Container container = {};
 };
 
+// How many slots of the table hold boxes: 0 for a count of 0 or less, never more than
+// the table. Every loop over the boxes runs 1..boxesInTable.
+inline int32_t boxesInTable(int32_t boxCount) {
+    return boxCount < 0 ? 0 : boxCount > kMaxBoxes ? kMaxBoxes : boxCount;
+}
+
 // Reads a layout file into scene. Returns 0 on success and -1 on any failure,
 // after writing one French line that names the file to out. On failure the
 // scene is left exactly as it was.

@@ -7,7 +7,6 @@
 
 #include <GL/glu.h>
 
-#include <algorithm>
 
 static_assert(kPickBufferSize >= 4 * kMaxBoxes, "the pick buffer holds one record per box");
 
@@ -56,7 +55,7 @@ void drawPickScene(const Camera& camera, const Scene& scene, double rotX, double
     glPointSize(2.0f);
     loadViewTransform(camera, rotX, rotZ);
     glEnable(GL_DEPTH_TEST);
-    const int32_t count = std::min(scene.boxCount, int32_t{kMaxBoxes});
+    const int32_t count = boxesInTable(scene.boxCount);
     for (int32_t n = 1; n <= count; ++n) {
         const Box& b = scene.boxes[n];
         glLoadName(static_cast<GLuint>(n));

@@ -92,7 +92,7 @@ std::string jsonString(const std::string& text) {
 LayoutReport checkLayout(const Scene& scene) {
     LayoutReport report;
     report.container = scene.container;
-    report.boxCount = std::clamp<int32_t>(scene.boxCount, 0, kMaxBoxes);
+    report.boxCount = boxesInTable(scene.boxCount);
 
     Extent3 container = containerExtent(scene.container);
     bool containerFlat = scene.container.dimX <= 0 || scene.container.dimY <= 0 ||
