@@ -5,9 +5,8 @@
 #include "render/frame.h"
 #include "render/headless.h"
 #include "scene/scene.h"
-#include "viewer/controls.h"
+#include "render/view.h"
 #include "viewer/picking.h"
-#include "viewer/window.h"
 
 #include <benchmark/benchmark.h>
 
@@ -38,7 +37,7 @@ const char* const kLayoutNames[3] = {"60 boites", "1000x400x300", "10000x4000x30
 void frame(benchmark::State& state, Bench& b) {
     const Scene& scene = b.scenes[state.range(0)];
     for (auto _ : state) {
-        drawFrame(b.palette, scene, 0, b.view.rotX, b.view.rotZ, b.camera, b.fonts);
+        drawFrame(b.palette, scene, b.view, b.camera, b.fonts);
         glFinish();
     }
     state.SetLabel(kLayoutNames[state.range(0)]);
@@ -63,7 +62,7 @@ void frameOverBare(benchmark::State& state, Bench& b) {
     Clock::duration full{}, bare{};
     for (auto _ : state) {
         const Clock::time_point start = Clock::now();
-        drawFrame(b.palette, scene, 0, b.view.rotX, b.view.rotZ, b.camera, b.fonts);
+        drawFrame(b.palette, scene, b.view, b.camera, b.fonts);
         glFinish();
         const Clock::time_point middle = Clock::now();
         loadViewTransform(b.camera, b.view.rotX, b.view.rotZ);
@@ -95,7 +94,7 @@ void fontBlocks(benchmark::State& state, Bench& b) {
 void pick(benchmark::State& state, Bench& b) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(
-            pickBox(b.camera, b.scenes[0], b.view.rotX, b.view.rotZ, 512, 400));
+            pickBox(b.camera, b.scenes[0], b.view, 512, 400));
     }
 }
 

@@ -27,6 +27,13 @@ void setFrameState() {
     glEnable(GL_LIGHT0);
 }
 
+template <typename Draw>
+void pass(const Draw& draw) {
+    glPushAttrib(GL_CURRENT_BIT | GL_LINE_BIT | GL_LIST_BIT);
+    draw();
+    glPopAttrib();
+}
+
 } // namespace
 
 void keepFreedMemoryForFrames() {
@@ -34,43 +41,42 @@ void keepFreedMemoryForFrames() {
     mallopt(M_TRIM_THRESHOLD, 64 << 20);
 }
 
-void loadViewTransform(const Camera& camera, double rotX, double rotZ) {
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    gluLookAt(camera.eyeX, camera.eyeY, camera.eyeZ, camera.centerX, camera.centerY,
-              camera.centerZ, 0, 0, 1);
-    glRotated(rotZ, 0, 0, 1);
-    glRotated(rotX, 1, 0, 0);
-}
-
-void drawFrame(const Palette& palette, const Scene& scene, int32_t selectedBox, double rotX,
-               double rotZ, const Camera& camera, const FontCache& fonts) {
+void drawFrame(const Palette& palette, const Scene& scene, const ViewState& view,
+               const Camera& camera, const FontCache& fonts) {
+    setProjection(farPlaneFor(scene, camera));
     glClearColor(1.0f, 1.0f, 1.0f, 0.5f);
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPointSize(2.0f);
-    loadViewTransform(camera, rotX, rotZ);
+    loadViewTransform(camera, view.rotX, view.rotZ);
     setFrameState();
 
     FontLists captionFont = 0;
     buildFontLists(fonts, kCaptionPixelHeight, captionFont);
-    drawAxes(scene, fonts);
-    drawGrids(scene);
+    // Each pass runs inside its own attribute frame, so that the colour, line width
+    // and list base one leaves behind cannot reach the next.
+    pass([&] { drawAxes(scene, fonts); });
+    pass([&] { drawGrids(scene); });
 
-    const int32_t count = boxesInTable(scene.boxCount);
-    for (int32_t n = 1; n <= count; ++n) {
-        const Box& b = scene.boxes[n];
-        drawBox(palette.colours[n - 1], float(b.posX), float(b.posY), float(b.posZ),
-                float(b.dimX), float(b.dimY), float(b.dimZ), n == selectedBox);
-    }
-    for (int32_t n = 1; n <= count; ++n) {
-        const Box& b = scene.boxes[n];
-        drawBoxOutline(palette.colours[n - 1], float(b.posX), float(b.posY), float(b.posZ),
-                       float(b.dimX), float(b.dimY), float(b.dimZ), n == selectedBox);
-    }
+    const int32_t count = shownCount(scene, view);
+    pass([&] {
+        for (int32_t n = 1; n <= count; ++n) {
+            const Box& b = scene.boxes[n];
+            drawBox(palette.colours[n - 1], float(b.posX), float(b.posY), float(b.posZ),
+                    float(b.dimX), float(b.dimY), float(b.dimZ), n == view.selectedBox);
+        }
+    });
+    pass([&] {
+        for (int32_t n = 1; n <= count; ++n) {
+            const Box& b = scene.boxes[n];
+            drawBoxOutline(palette.colours[n - 1], float(b.posX), float(b.posY), float(b.posZ),
+                           float(b.dimX), float(b.dimY), float(b.dimZ), n == view.selectedBox);
+        }
+    });
 
-    drawSelectionCaption(scene, selectedBox, captionFont);
+    pass([&] { drawSelectionCaption(scene, view.selectedBox, captionFont); });
     glDeleteLists(captionFont, kGlyphCount);
-    drawLegend(scene.boxCount, palette, scene, fonts);
+    pass([&] { drawLegend(scene.boxCount, palette, scene, fonts); });
+    pass([&] { drawStepLine(stepText(scene, view), fonts); });
     glFlush();
 }

@@ -1,8 +1,10 @@
 // The text-bearing passes of a frame: the caption of the selected box and the numbered colour legend.
+#define GL_GLEXT_PROTOTYPES  // glWindowPos2i, core since GL 1.4
 #include "render/labels.h"
 
 #include "render/box.h"
 #include "render/frame.h"
+#include "render/view.h"
 #include "scene/scene.h"
 
 #include <sstream>
@@ -16,6 +18,13 @@ std::string captionText(const Scene& scene, int32_t selectedBox) {
          << b.posY << " " << b.posZ << "\n"
          << " --- dimensions " << b.dimX << " " << b.dimY << " " << b.dimZ;
     return text.str();
+}
+
+std::string stepText(const Scene& scene, const ViewState& view) {
+    const int32_t total = boxesInTable(scene.boxCount);
+    const int32_t shown = shownCount(scene, view);
+    if (shown >= total) return {};
+    return "etape " + std::to_string(shown) + " / " + std::to_string(total);
 }
 
 LegendEntry legendEntry(const Scene& scene, int32_t n) {
@@ -48,4 +57,17 @@ void drawLegend(int32_t boxCount, const Palette& palette, const Scene& scene,
         drawText(numbers, std::to_string(n) + "\n");
     }
     glDeleteLists(numbers, kGlyphCount);
+}
+
+void drawStepLine(const std::string& text, const FontCache& fonts) {
+    if (text.empty()) return;
+    // Left margin and baseline of the step line, in window pixels from the top-left corner.
+    constexpr int kStepLeft = 10;
+    constexpr int kStepBaseline = 22;
+    FontLists font = 0;
+    buildFontLists(fonts, kLegendPixelHeight, font);
+    glColor3ub(0, 0, 0);
+    glWindowPos2i(kStepLeft, kWindowHeight - kStepBaseline);
+    drawText(font, text);
+    glDeleteLists(font, kGlyphCount);
 }

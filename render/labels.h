@@ -8,10 +8,14 @@
 
 struct Scene;
 struct Palette;
+struct ViewState;
 
 // "boite N selectionnee  --- position : x y z\n --- dimensions dx dy dz" for box
 // selectedBox; empty when selectedBox is not a box of the scene.
 std::string captionText(const Scene& scene, int32_t selectedBox);
+
+// "etape k / n" while the view shows only the first k of the n boxes; empty otherwise.
+std::string stepText(const Scene& scene, const ViewState& view);
 
 // Where legend entry n (from 1) stands: the swatch's corner, and the number's anchor.
 struct LegendEntry {
@@ -31,3 +35,6 @@ void drawSelectionCaption(const Scene& scene, int32_t selectedBox, FontLists cap
 // One swatch and number per box, in a row beyond the container's far side.
 void drawLegend(int32_t boxCount, const Palette& palette, const Scene& scene,
                 const FontCache& fonts);
+
+// Draws the step line in the legend's font and colour at the window's top-left corner.
+void drawStepLine(const std::string& text, const FontCache& fonts);

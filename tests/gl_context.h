@@ -3,7 +3,7 @@
 
 #include "render/font.h"
 #include "render/headless.h"
-#include "viewer/window.h"
+#include "render/view.h"
 
 #include <GL/glu.h>
 #include <gtest/gtest.h>

@@ -2,6 +2,7 @@
 #include "viewer/controls.h"
 
 #include "scene/scene.h"
+#include "render/view.h"
 #include "viewer/window.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "render/axes.h"
 #include "render/labels.h"
 #include "scene/scene.h"
-#include "viewer/controls.h"
+#include "render/view.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -74,8 +74,9 @@ using FrameTest = GlTest;
 TEST_F(FrameTest, NoListsLeftAliveWithOrWithoutGlyphs) {
     for (const FontCache& cache : {fonts(), FontCache{}}) {
         testing::internal::CaptureStdout();  // the failure lines without glyphs
-        drawFrame(testPalette(), sceneOf(25, 12, 8, {{1, 1, 0, 3, 2, 2}}), 1, 0, 15, homeCamera(),
-                  cache);
+        ViewState view;
+        view.selectedBox = 1;
+        drawFrame(testPalette(), sceneOf(25, 12, 8, {{1, 1, 0, 3, 2, 2}}), view, homeCamera(), cache);
         testing::internal::GetCapturedStdout();
         for (GLuint name = 1; name <= 2000; ++name)
             ASSERT_FALSE(glIsList(name)) << "display list " << name << " alive after the frame";
@@ -89,8 +90,9 @@ TEST_F(FrameTest, FrameAfterABlackClearIsWhiteWithBoxesInTheirColours) {
     glClear(GL_COLOR_BUFFER_BIT);
     loadViewTransform(homeCamera(), 10, 15);
     const Point face = toWindow(6, 8, 3);
-    drawFrame(testPalette(), sceneOf(25, 12, 8, {{8, 4, 6, 2, 4, 0}}), 0, 10, 15, homeCamera(),
-              fonts());
+    ViewState view;
+    view.rotX = 10;
+    drawFrame(testPalette(), sceneOf(25, 12, 8, {{8, 4, 6, 2, 4, 0}}), view, homeCamera(), fonts());
     const Point seen = toWindow(6, 8, 3);
     EXPECT_TRUE(near(seen, face)) << "the frame shows (6, 8, 3) at " << seen << ", not " << face;
     const auto pixels = readPixels();

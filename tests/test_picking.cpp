@@ -12,11 +12,12 @@ namespace {
 using namespace gltest;
 
 // Records of four words: name count, minimum depth, maximum depth, name.
-TEST(ChooseHitTest, SmallestMaximumDepthWinsAsUnsigned) {
-    const GLuint highBit[] = {1, 0, 0xFFFFFFFFu, 1, 1, 0, 0x80000000u, 2, 1, 0, 0x7FFFFFFFu, 3};
+TEST(ChooseHitTest, SmallestMinimumDepthWinsAsUnsigned) {
+    const GLuint highBit[] = {1, 0xFFFFFFFFu, 0, 1, 1, 0x80000000u, 0, 2, 1, 0x7FFFFFFFu, 0, 3};
     EXPECT_EQ(chooseHit(highBit, 3), 3) << "depths compare as unsigned";
-    const GLuint minimumIgnored[] = {1, 10, 900, 1, 1, 500, 600, 2};
-    EXPECT_EQ(chooseHit(minimumIgnored, 2), 2) << "the maximum depth decides";
+    // The outer of two nested boxes: its near face is nearer, its far face farther.
+    const GLuint nested[] = {1, 500, 600, 1, 1, 10, 900, 2};
+    EXPECT_EQ(chooseHit(nested, 2), 2) << "the minimum depth decides";
     const GLuint tie[] = {1, 0, 50, 4, 1, 0, 50, 7};
     EXPECT_EQ(chooseHit(tie, 2), 4) << "the earlier record wins a tie";
     EXPECT_EQ(chooseHit(tie, 0), 0) << "no hits";
@@ -37,9 +38,13 @@ protected:
         scene.boxCount = std::max(scene.boxCount, n);
     }
 
-    int32_t pickCentre(double rotX = 0, double rotZ = 0) const {
-        return pickBox(camera, scene, rotX, rotZ, 512, 384);
+    int32_t pickAt(double x, double y, double rotX = 0, double rotZ = 0) const {
+        ViewState view;
+        view.rotX = rotX;
+        view.rotZ = rotZ;
+        return pickBox(camera, scene, view, x, y);
     }
+    int32_t pickCentre(double rotX = 0, double rotZ = 0) const { return pickAt(512, 384, rotX, rotZ); }
 
     Camera camera;
     Scene scene;
@@ -57,7 +62,7 @@ TEST_F(PickTest, FrontBoxWinsATieGoesToTheLowerNumberAndEmptySpaceGivesNothing) 
     EXPECT_EQ(pickCentre(), 1) << "boxes 1 to 3 share the front face";
     GLdouble before[16], after[16];
     glGetDoublev(GL_PROJECTION_MATRIX, before);
-    EXPECT_EQ(pickBox(camera, scene, 0, 0, 10, 10), 0) << "window corner";
+    EXPECT_EQ(pickAt(10, 10), 0) << "window corner";
     glGetDoublev(GL_PROJECTION_MATRIX, after);
     EXPECT_TRUE(std::equal(before, before + 16, after)) << "projection after picking";
     scene.boxCount = 0;
@@ -103,6 +108,7 @@ TEST_F(PickTest, ClickPicksAtTheWindowHeightMinusItsRow) {
         view.selectedBox = -1;
         handleMouseButtonDown({SDL_MOUSEBUTTONDOWN, 0, SDL_BUTTON_LEFT, SDL_PRESSED, 512, y}, scene,
                               camera, view);
+        runPendingPick(scene, camera, view);
         return view.selectedBox;
     };
     EXPECT_EQ(click(0), 0) << "row 0 picks at GL row 768, above box 1";

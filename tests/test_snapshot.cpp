@@ -3,8 +3,7 @@
 
 #include "render/frame.h"
 #include "render/headless.h"
-#include "viewer/controls.h"
-#include "viewer/window.h"
+#include "render/view.h"
 
 #include <GL/glu.h>
 #include <gtest/gtest.h>

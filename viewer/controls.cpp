@@ -2,8 +2,6 @@
 #include "viewer/controls.h"
 
 #include "scene/scene.h"
-#include "viewer/picking.h"
-#include "viewer/window.h"
 
 #include <cmath>
 
@@ -20,24 +18,6 @@ void orbit(Camera& camera, double step) {
 }
 
 } // namespace
-
-void setHomeCamera(Camera& camera) {
-    camera.eyeX = 30;
-    camera.eyeY = 60;
-    camera.eyeZ = 10;
-    camera.centerX = 30;
-    camera.centerY = 0;
-    camera.centerZ = 5;
-    camera.orbitAngle = kHomeOrbitAngle;
-    const double dx = camera.eyeX - camera.centerX;
-    const double dy = camera.eyeY - camera.centerY;
-    camera.orbitDistance = std::sqrt(dx * dx + dy * dy);
-}
-
-void updateEye(Camera& camera) {
-    camera.eyeX = std::cos(camera.orbitAngle) * camera.orbitDistance + camera.centerX;
-    camera.eyeY = std::sin(camera.orbitAngle) * camera.orbitDistance + camera.centerY;
-}
 
 void handleKeyDown(const SDL_KeyboardEvent& event, const Scene& scene, Camera& camera,
                    ViewState& view) {
@@ -99,8 +79,10 @@ void handleMouseButtonDown(const SDL_MouseButtonEvent& event, const Scene& scene
         zoom(camera, -wheelStep);
         break;
     case SDL_BUTTON_LEFT:
-        view.selectedBox =
-            pickBox(camera, scene, view.rotX, view.rotZ, event.x, kWindowHeight - event.y);
+        // The pick itself needs GL: the frame loop runs it before the next frame.
+        view.pickPending = true;
+        view.pickX = event.x;
+        view.pickY = kWindowHeight - event.y;
         break;
     default:
         break;

@@ -3,7 +3,6 @@
 
 #include "render/box.h"
 #include "scene/scene.h"
-#include "viewer/window.h"
 
 #include <GL/glu.h>
 
@@ -13,18 +12,18 @@ static_assert(kPickBufferSize >= 4 * kMaxBoxes, "the pick buffer holds one recor
 int32_t chooseHit(const GLuint* buffer, GLint hits) {
     if (hits <= 0) return 0;
     GLuint bestName = buffer[3];
-    GLuint bestDepth = buffer[2];
+    GLuint bestDepth = buffer[1];
     for (GLint r = 1; r < hits; ++r) {
         const GLuint* record = buffer + 4 * r;
-        if (record[2] < bestDepth) {
-            bestDepth = record[2];
+        if (record[1] < bestDepth) {
+            bestDepth = record[1];
             bestName = record[3];
         }
     }
     return static_cast<int32_t>(bestName);
 }
 
-int32_t pickBox(const Camera& camera, const Scene& scene, double rotX, double rotZ, double x,
+int32_t pickBox(const Camera& camera, const Scene& scene, const ViewState& view, double x,
                 double y) {
     GLuint buffer[kPickBufferSize] = {};
     glSelectBuffer(kPickBufferSize, buffer);
@@ -38,8 +37,8 @@ int32_t pickBox(const Camera& camera, const Scene& scene, double rotX, double ro
     glPushMatrix();
     glLoadIdentity();
     gluPickMatrix(x, y, 0.01, 0.01, viewport);
-    gluPerspective(kFieldOfView, kAspectRatio, kNearPlane, kFarPlane);
-    drawPickScene(camera, scene, rotX, rotZ);
+    gluPerspective(kFieldOfView, kAspectRatio, kNearPlane, farPlaneFor(scene, camera));
+    drawPickScene(camera, scene, view);
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
 
@@ -48,14 +47,20 @@ int32_t pickBox(const Camera& camera, const Scene& scene, double rotX, double ro
     return chooseHit(buffer, hits);
 }
 
-void drawPickScene(const Camera& camera, const Scene& scene, double rotX, double rotZ) {
+void runPendingPick(const Scene& scene, const Camera& camera, ViewState& view) {
+    if (!view.pickPending) return;
+    view.pickPending = false;
+    view.selectedBox = pickBox(camera, scene, view, view.pickX, view.pickY);
+}
+
+void drawPickScene(const Camera& camera, const Scene& scene, const ViewState& view) {
     glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPointSize(2.0f);
-    loadViewTransform(camera, rotX, rotZ);
+    loadViewTransform(camera, view.rotX, view.rotZ);
     glEnable(GL_DEPTH_TEST);
-    const int32_t count = boxesInTable(scene.boxCount);
+    const int32_t count = shownCount(scene, view);
     for (int32_t n = 1; n <= count; ++n) {
         const Box& b = scene.boxes[n];
         glLoadName(static_cast<GLuint>(n));

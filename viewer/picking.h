@@ -1,7 +1,7 @@
 // Picks the box under the mouse pointer by drawing the boxes again in GL selection mode.
 #pragma once
 
-#include "render/frame.h"
+#include "render/view.h"
 
 #include <GL/gl.h>
 
@@ -13,13 +13,16 @@ struct Scene;
 constexpr int kPickBufferSize = 4 * 60;
 
 // Among hit records of four words (name count, min depth, max depth, name),
-// the name of the record with the smallest maximum depth; the earlier record
-// wins a tie. 0 when hits is 0 or less.
+// the name of the record with the smallest minimum depth, so the face that is seen
+// wins over a box hidden inside another; the earlier record wins a tie. 0 when hits is 0 or less.
 int32_t chooseHit(const GLuint* buffer, GLint hits);
 
 // The number of the box under GL window point (x, y), origin at the bottom left, or 0.
-int32_t pickBox(const Camera& camera, const Scene& scene, double rotX, double rotZ, double x,
+int32_t pickBox(const Camera& camera, const Scene& scene, const ViewState& view, double x,
                 double y);
 
-// Draws every box under its own number as GL name, with the frame's view transform.
-void drawPickScene(const Camera& camera, const Scene& scene, double rotX, double rotZ);
+// Runs the click the controls recorded, if any: the picked box (or 0) becomes the selection.
+void runPendingPick(const Scene& scene, const Camera& camera, ViewState& view);
+
+// Draws every shown box under its own number as GL name, with the frame's view transform.
+void drawPickScene(const Camera& camera, const Scene& scene, const ViewState& view);

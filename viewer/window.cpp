@@ -2,6 +2,7 @@
 #include "viewer/window.h"
 
 #include "viewer/controls.h"
+#include "viewer/picking.h"
 
 #include <GL/glu.h>
 
@@ -39,7 +40,7 @@ bool openWindow() {
 
 void presentFrame(const Palette& palette, const Scene& scene, const ViewState& view,
                   const Camera& camera, const FontCache& fonts) {
-    drawFrame(palette, scene, view.selectedBox, view.rotX, view.rotZ, camera, fonts);
+    drawFrame(palette, scene, view, camera, fonts);
     SDL_GL_SwapBuffers();
 }
 
@@ -49,33 +50,11 @@ void prepareVideo() {
     setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
 }
 
-void setProjection() {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(kFieldOfView, kAspectRatio, kNearPlane, kFarPlane);
-}
-
-void makePalette(Palette& palette) {
-    for (auto& colour : palette.colours) {
-        for (auto& channel : colour) channel = static_cast<GLubyte>(std::rand() % 250 + 3);
-    }
-}
-
-void setHomeView(Camera& camera, ViewState& view, Palette& palette) {
-    setHomeCamera(camera);
-    view = ViewState{};
-    view.rotZ = kHomeRotZ;
-    view.rotX = 0;
-    std::srand(kPaletteSeed);
-    makePalette(palette);
-}
-
 void runViewer(const Scene& scene, const FontCache& fonts) {
     if (!openWindow()) {
         SDL_Quit();
         return;
     }
-    setProjection();
     Camera camera;
     ViewState view;
     Palette palette;
@@ -85,6 +64,7 @@ void runViewer(const Scene& scene, const FontCache& fonts) {
     bool open = true;
     while (open) {
         open = handleEvents(scene, camera, view);
+        runPendingPick(scene, camera, view);
         presentFrame(palette, scene, view, camera, fonts);
     }
     SDL_Quit();

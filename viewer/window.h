@@ -11,28 +11,9 @@
 struct Scene;
 struct ViewState;
 
-constexpr int kWindowWidth = 1024;
-constexpr int kWindowHeight = 768;
-constexpr unsigned kPaletteSeed = 528135;
-
-constexpr double kFieldOfView = 70;
-constexpr double kAspectRatio = 4.0 / 3.0;
-constexpr double kNearPlane = 1;
-constexpr double kFarPlane = 1000;
-
 // Settings that must be in place before SDL starts: the 1.2 layer is asked to
 // draw straight into the window rather than through a scaled copy.
 void prepareVideo();
-
-// Loads the window's perspective into the projection matrix; the mode stays GL_PROJECTION.
-void setProjection();
-
-// Fills every entry from three rand() calls, each reduced to 3..252. Call after srand(kPaletteSeed).
-void makePalette(Palette& palette);
-
-// Where the window starts: home camera, the model turned 15 degrees, no mode, no selection,
-// and the palette made afresh from its seed.
-void setHomeView(Camera& camera, ViewState& view, Palette& palette);
 
 // Opens the window, shows the scene until the user closes it, then shuts SDL down.
 // When no window can be opened, says why on standard output and returns.

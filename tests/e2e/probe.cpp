@@ -1,8 +1,7 @@
 // Tells the end-to-end scripts box 1's colour and the window pixels of model points under the home view.
 #include "render/frame.h"
 #include "render/headless.h"
-#include "viewer/controls.h"
-#include "viewer/window.h"
+#include "render/view.h"
 
 #include <GL/glu.h>
 

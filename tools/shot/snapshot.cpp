@@ -5,8 +5,7 @@
 #include "render/frame.h"
 #include "render/headless.h"
 #include "scene/scene.h"
-#include "viewer/controls.h"
-#include "viewer/window.h"
+#include "render/view.h"
 
 #include <png.h>
 
@@ -200,7 +199,6 @@ int runShot(const std::vector<std::string>& args, std::ostream& err) {
         return 1;
     }
     const FontCache fonts = loadFontCache();
-    setProjection();
     Camera camera;
     ViewState view;
     Palette palette;
@@ -212,7 +210,7 @@ int runShot(const std::vector<std::string>& args, std::ostream& err) {
     if (options.hasAngle || options.hasDistance) updateEye(camera);
     view.selectedBox = options.select;
 
-    drawFrame(palette, scene, view.selectedBox, view.rotX, view.rotZ, camera, fonts);
+    drawFrame(palette, scene, view, camera, fonts);
     glFinish();
     const std::vector<uint8_t> pixels = readFrame();
     closeHeadlessGl(gl);
