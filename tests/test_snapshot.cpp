@@ -92,7 +92,8 @@ protected:
 
     int shot(std::vector<std::string> args) {
         std::ostringstream err;
-        int status = runShot(args, err);
+        std::ostringstream out;
+        int status = runShot(args, out, err);
         messages = err.str();
         return status;
     }

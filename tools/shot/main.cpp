@@ -4,5 +4,5 @@
 #include <iostream>
 
 int main(int argc, char** argv) {
-    return runShot(std::vector<std::string>(argv + 1, argv + argc), std::cerr);
+    return runShot(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
 }

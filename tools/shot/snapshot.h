@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,9 @@ struct ShotOptions {
     std::string output;
     int32_t select = 0;
     bool hasSelect = false;
+    int32_t upto = 0;
+    bool hasUpto = false;
+    bool help = false;
     bool hasRotX = false;
     bool hasRotZ = false;
     bool hasAngle = false;
@@ -20,15 +24,15 @@ struct ShotOptions {
     double distance = 0;
 };
 
-// Reads "LAYOUT OUT.png [--select N] [--rotx DEG] [--rotz DEG] [--angle RAD] [--distance D]".
-// On a bad argument returns false with a one-line French message in error.
+// A distance from the centre beyond this is refused: the picture would be blank.
+constexpr double kMaxDistance = 1e7;
+
+// Reads "LAYOUT OUT.png [--upto K] [--select N] [--rotx DEG] [--rotz DEG] [--angle RAD]
+// [--distance D]" or "--help". Angles come back within one turn. On a bad argument
+// returns false with a one-line French message in error.
 bool parseShotArgs(const std::vector<std::string>& args, ShotOptions& options, std::string& error);
 
-// Writes width x height RGB pixels (top row first) as a PNG: first to a temporary
-// file beside path, then renamed over it, so no partial image is ever left.
-bool writePng(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb,
-              std::string& error);
-
-// The whole program: 0 on success, 2 for bad arguments or a refused layout, 1 when
-// rendering or writing fails. Messages go to err.
-int runShot(const std::vector<std::string>& args, std::ostream& err);
+// The whole program: 0 on success, 2 for bad arguments, a refused layout or a refused
+// output, 1 when the fonts, the rendering or the writing fail. The usage asked by --help
+// goes to out, messages to err; the picture goes to standard output for "-".
+int runShot(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -1,0 +1,244 @@
+// Where the headless tools write what they make: checks the target first, then writes it whole or not at all.
+#include "tools/output/output_file.h"
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kMaxLinks = 40;
+const int kCleanedSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// The named temporary file a signal handler must remove. A handler sees nothing else, so
+// this is the one piece of state the process shares; it is set and cleared only while
+// the three signals are blocked.
+char tempToRemove[PATH_MAX + 1];
+volatile sig_atomic_t hasTempToRemove = 0;
+
+void removeTempAndDie(int signal) {
+    if (hasTempToRemove) unlink(tempToRemove);
+    std::signal(signal, SIG_DFL);
+    raise(signal);  // delivered with the default action once this handler returns
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Blocks SIGINT, SIGTERM and SIGHUP for its lifetime.
+struct SignalsHeld {
+    sigset_t previous;
+    SignalsHeld() {
+        sigset_t set;
+        sigemptyset(&set);
+        for (int s : kCleanedSignals) sigaddset(&set, s);
+        sigprocmask(SIG_BLOCK, &set, &previous);
+    }
+    ~SignalsHeld() { sigprocmask(SIG_SETMASK, &previous, nullptr); }
+};
+
+// A named temporary file that removes itself, also when one of the three signals comes.
+struct NamedTemp {
+    std::string path;
+    struct sigaction previous[3];
+    bool armed = false;
+    int open(const std::string& folder, const std::string& tool) {
+        std::string pattern = folder + "/." + tool + "-XXXXXX";
+        if (pattern.size() > PATH_MAX) {
+            errno = ENAMETOOLONG;
+            return -1;
+        }
+        SignalsHeld held;
+        const int fd = mkostemp(pattern.data(), O_CLOEXEC);
+        if (fd < 0) return -1;
+        path = pattern;
+        std::memcpy(tempToRemove, path.c_str(), path.size() + 1);
+        hasTempToRemove = 1;
+        struct sigaction action {};
+        action.sa_handler = removeTempAndDie;
+        sigemptyset(&action.sa_mask);
+        for (int i = 0; i < 3; ++i) sigaction(kCleanedSignals[i], &action, &previous[i]);
+        armed = true;
+        return fd;
+    }
+    // Renames the file over target; false (file removed) when that fails.
+    bool moveTo(const std::string& target) {
+        SignalsHeld held;
+        const bool moved = std::rename(path.c_str(), target.c_str()) == 0;
+        const int saved = errno;
+        disarm(!moved);
+        errno = saved;
+        return moved;
+    }
+    void disarm(bool remove) {
+        if (!armed) return;
+        if (remove) unlink(path.c_str());
+        hasTempToRemove = 0;
+        for (int i = 0; i < 3; ++i) sigaction(kCleanedSignals[i], &previous[i], nullptr);
+        armed = false;
+    }
+    ~NamedTemp() {
+        SignalsHeld held;
+        disarm(true);
+    }
+};
+
+// Gives an unnamed file (O_TMPFILE) the target's name. A new target is linked in directly;
+// an existing one is replaced through a short-lived link renamed over it.
+bool linkUnnamed(int fd, const OutputTarget& target, const std::string& tool) {
+    const std::string source = "/proc/self/fd/" + std::to_string(fd);
+    auto linkAs = [&](const std::string& name) {
+        if (linkat(AT_FDCWD, source.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            return true;
+        }
+        return errno != EEXIST && linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0;
+    };
+    SignalsHeld held;
+    if (!target.exists && linkAs(target.path)) return true;
+    if (!target.exists && errno != EEXIST) return false;
+    const std::string base = folderOf(target.path) + "/." + tool + "-" + std::to_string(getpid());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = base + "-" + std::to_string(attempt);
+        if (!linkAs(name)) {
+            if (errno == EEXIST) continue;
+            return false;
+        }
+        if (std::rename(name.c_str(), target.path.c_str()) == 0) return true;
+        const int saved = errno;
+        unlink(name.c_str());
+        errno = saved;
+        return false;
+    }
+    errno = EEXIST;
+    return false;
+}
+
+} // namespace
+
+int prepareOutput(const std::string& tool, const std::string& name, const std::string& layout,
+                  OutputTarget& target, std::string& error) {
+    const bool allowUnnamed = target.allowUnnamed;
+    target = OutputTarget{};
+    target.allowUnnamed = allowUnnamed;
+    target.name = name;
+    if (name == "-") {
+        target.toStandardOutput = true;
+        return 0;
+    }
+    if (name.empty()) {
+        error = tool + " : nom de sortie vide";
+        return 2;
+    }
+    std::string path = name;
+    struct stat info {};
+    int links = 0;
+    for (;; ++links) {
+        if (lstat(path.c_str(), &info) != 0) {
+            if (errno == ENOENT) break;
+            error = tool + " : impossible d'ecrire " + name + " : " + std::strerror(errno);
+            return 1;
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            target.exists = true;
+            break;
+        }
+        if (links == kMaxLinks) {
+            error = tool + " : sortie refusee, trop de liens symboliques : " + name;
+            return 2;
+        }
+        char buffer[PATH_MAX + 1];
+        const ssize_t length = readlink(path.c_str(), buffer, PATH_MAX);
+        if (length <= 0) {
+            error = tool + " : lien illisible : " + path;
+            return 2;
+        }
+        const std::string next(buffer, static_cast<std::size_t>(length));
+        path = next[0] == '/' ? next : folderOf(path) + "/" + next;
+    }
+    target.path = path;
+    if (target.exists) {
+        struct stat input {};
+        if (!S_ISREG(info.st_mode)) {
+            error = tool + " : sortie refusee, ce n'est pas un fichier ordinaire : " + name;
+            return 2;
+        }
+        if (stat(layout.c_str(), &input) == 0 && input.st_dev == info.st_dev &&
+            input.st_ino == info.st_ino) {
+            error = tool + " : sortie refusee, c'est le fichier du chargement : " + name;
+            return 2;
+        }
+        // A file with no write permission at all is read-only for everyone, root included.
+        if (access(path.c_str(), W_OK) != 0 || (info.st_mode & 0222) == 0) {
+            error = tool + " : sortie refusee, fichier protege en ecriture : " + name;
+            return 2;
+        }
+        target.mode = info.st_mode & 07777;
+        target.owner = info.st_uid;
+        target.group = info.st_gid;
+    }
+    const std::string folder = folderOf(path);
+    if (access(folder.c_str(), W_OK | X_OK) != 0) {
+        error = tool + " : impossible d'ecrire dans " + folder + " : " + std::strerror(errno);
+        return 1;
+    }
+    return 0;
+}
+
+bool writeOutput(const std::string& tool, const OutputTarget& target,
+                 const std::function<bool(FILE*)>& fill, std::string& error) {
+    if (target.toStandardOutput) {
+        bool written = fill(stdout);
+        written = std::fflush(stdout) == 0 && !std::ferror(stdout) && written;
+        if (!written) error = tool + " : ecriture impossible sur la sortie standard";
+        return written;
+    }
+    const std::string folder = folderOf(target.path);
+    NamedTemp named;
+    int fd = -1;
+    if (target.allowUnnamed) fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    const bool unnamed = fd >= 0;
+    if (!unnamed) fd = named.open(folder, tool);
+    if (fd < 0) {
+        error = tool + " : impossible d'ecrire dans " + folder + " : " + std::strerror(errno);
+        return false;
+    }
+    mode_t mode = target.mode;
+    if (!target.exists) {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    } else if (geteuid() == 0) {
+        (void)!fchown(fd, target.owner, target.group);
+    }
+    fchmod(fd, mode);
+    FILE* file = fdopen(fd, "wb");
+    if (file == nullptr) {
+        close(fd);
+        error = tool + " : impossible d'ecrire dans " + folder + " : " + std::strerror(errno);
+        return false;
+    }
+    bool written = fill(file);
+    written = std::fflush(file) == 0 && !std::ferror(file) && written;
+    if (!written) {
+        std::fclose(file);
+        error = tool + " : ecriture impossible : " + target.name;
+        return false;
+    }
+    bool placed = unnamed ? linkUnnamed(fd, target, tool) : true;
+    const int linkError = errno;
+    placed = std::fclose(file) == 0 && placed;
+    if (placed && !unnamed) placed = named.moveTo(target.path);
+    if (!placed) {
+        error = tool + " : impossible de creer " + target.name + " : " +
+                std::strerror(unnamed ? linkError : errno);
+        return false;
+    }
+    return true;
+}

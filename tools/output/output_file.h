@@ -1,0 +1,36 @@
+// Where the headless tools write what they make: checks the target first, then writes it whole or not at all.
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <sys/types.h>
+
+// A checked output. "-" means standard output; otherwise path is the file that will be
+// replaced or created, reached through any symbolic links of the name given.
+struct OutputTarget {
+    std::string name;  // as given, for messages
+    bool toStandardOutput = false;
+    std::string path;  // the final file, links followed
+    bool exists = false;
+    mode_t mode = 0;  // permission bits kept when an existing file is replaced
+    uid_t owner = 0;
+    gid_t group = 0;
+    // An unnamed temporary file (O_TMPFILE) when the file system has them; tests turn
+    // this off to try the named temporary file and its signal clean-up.
+    bool allowUnnamed = true;
+};
+
+// Checks an output name against the layout it is made from. Returns 0 when it may be
+// written, 2 when it is refused (the layout itself, not a regular file, a file the user may
+// not write, a loop of links) and 1 when its folder cannot take a file; error holds one
+// French line starting with the tool's name.
+int prepareOutput(const std::string& tool, const std::string& name, const std::string& layout,
+                  OutputTarget& target, std::string& error);
+
+// Runs fill on a temporary file beside the target, then puts it in place in one step, so
+// that a failed or killed run leaves the target as it was and no temporary file. fill
+// returns false when it could not write everything. For standard output, fill writes
+// there directly. Returns false with one French line in error.
+bool writeOutput(const std::string& tool, const OutputTarget& target,
+                 const std::function<bool(FILE*)>& fill, std::string& error);

@@ -1,0 +1,39 @@
+// The window's picture of a layout made without a screen, shared by boxview-shot and boxview-plan.
+#pragma once
+
+#include "render/font.h"
+#include "render/headless.h"
+#include "render/view.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Scene;
+
+// The French line both tools print when no usable font was found.
+constexpr char kFontFailureLine[] = "probleme pour creer bitmap a partir font window";
+
+// A headless context of the window's size with the frame's fonts and palette.
+struct PictureMaker {
+    HeadlessGl gl;
+    FontCache fonts;
+    Palette palette;
+};
+
+// Loads the fonts, then makes the context (with Mesa's quick shader compilation, unless
+// GALLIVM_PERF is already set: a single picture gains more from it than it loses).
+// Returns 0, or 1 with one French line in error when the fonts or the context fail.
+int openPictureMaker(PictureMaker& maker, std::string& error);
+
+void closePictureMaker(PictureMaker& maker);
+
+// The home view of the window (camera, model turn, whole load, no selection).
+void homeView(Camera& camera, ViewState& view);
+
+// The view that shows step k of the load: boxes 1..k, box k selected (none for 0).
+ViewState stepView(int32_t step);
+
+// Draws one frame and reads it back: kWindowWidth x kWindowHeight RGB, top row first.
+std::vector<uint8_t> drawPicture(const PictureMaker& maker, const Scene& scene,
+                                 const ViewState& view, const Camera& camera);
