@@ -1,0 +1,24 @@
+// What the loading plan says about a layout, in printed French: its totals, what each box rests on, and the checker's findings.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct Scene;
+
+// Every text is UTF-8 with French typography (accents, ×, non-breaking spaces).
+struct PlanFindings {
+    std::vector<std::string> summary;  // the first page's lines: container, count, volumes
+    std::vector<std::string> problems;  // every finding of the file; empty when none
+    std::vector<std::string> restsOn;  // restsOn[n - 1]: what box n rests on; empty when unknown
+    std::vector<std::vector<std::string>> boxProblems;  // boxProblems[n - 1]: shown at step n
+};
+
+// Runs the layout checker on the scene and words its report for the plan. A finding
+// about two boxes is shown at the step of the later one, when it comes into being; a box
+// resting on a later box is flagged at its own step. supportThreshold is the minimum
+// supported percentage (-1 for the checker's default).
+PlanFindings findPlanFindings(const Scene& scene, int supportThreshold);
+
+// A number with a decimal comma and the given decimals ("72,5"), digits grouped by three.
+std::string frenchNumber(double value, int decimals);

@@ -1,0 +1,8 @@
+// boxview-plan: the printable loading plan of a layout, one PDF page per box in loading order.
+#include "tools/plan/plan.h"
+
+#include <iostream>
+
+int main(int argc, char** argv) {
+    return runPlan(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+}

@@ -1,0 +1,23 @@
+// boxview-plan: the printable loading plan of a layout, one PDF page per box in loading order.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+struct PlanOptions {
+    std::string layout;
+    std::string output;
+    int supportThreshold = -1;  // -1: the checker's default
+    bool help = false;
+};
+
+// Reads "LAYOUT PLAN.pdf [--support P]" (P a percentage 0..100) or "--help". On a bad
+// argument returns false with a one-line French message in error.
+bool parsePlanArgs(const std::vector<std::string>& args, PlanOptions& options,
+                   std::string& error);
+
+// The whole program: 0 when the plan is written, 2 for bad arguments, a refused layout or
+// a refused output, 1 when a picture or the PDF cannot be made. The usage asked by --help
+// goes to out, messages to err; the PDF goes to standard output for "-".
+int runPlan(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
