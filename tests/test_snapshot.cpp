@@ -1,6 +1,7 @@
 // Tests of boxview-shot: its arguments, the PNG it writes, and the picture, all without a display.
 #include "tools/shot/snapshot.h"
 
+#include "tools/output/output_file.h"
 #include "render/frame.h"
 #include "render/headless.h"
 #include "render/view.h"
@@ -16,6 +17,9 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -122,6 +126,9 @@ TEST(ShotArgs, RefusesBadArgumentsWithOneLine) {
         {{"a.txt", "b.png", "--distance", "inf"}, "valeur invalide pour --distance : inf"},
         {{"a.txt", "b.png", "--select", "1.5"}, "valeur invalide pour --select : 1.5"},
         {{"a.txt", "b.png", "--select", "99999999999"}, "valeur invalide pour --select"},
+        {{"a.txt", "b.png", "--upto", "x"}, "valeur invalide pour --upto : x"},
+        {{"a.txt", "b.png", "--distance", "1e8"}, "distance hors de -10000000..10000000"},
+        {{"a.txt", "b.png", "--distance", "-10000001"}, "distance hors de -10000000..10000000"},
     };
     for (const auto& [args, expected] : refusals) {
         error.clear();
@@ -132,18 +139,34 @@ TEST(ShotArgs, RefusesBadArgumentsWithOneLine) {
     }
 }
 
+TEST(ShotArgs, AnglesComeBackWithinOneTurnAndHelpIsAnOption) {
+    ShotOptions o;
+    std::string error;
+    ASSERT_TRUE(parseShotArgs({"a.txt", "b.png", "--rotx", "-370", "--rotz", "735", "--angle",
+                               "7", "--distance", "-1e7"}, o, error)) << error;
+    const auto micro = [](double v) { return std::round(v * 1e6); };
+    EXPECT_EQ((std::array<double, 4>{-10, 15, micro(7 - 2 * M_PI), -1e7}),
+              (std::array<double, 4>{o.rotX, o.rotZ, micro(o.angle), o.distance}));
+    ShotOptions help;
+    EXPECT_TRUE(parseShotArgs({"a.txt", "--help"}, help, error) && help.help);
+}
+
 TEST_F(SnapshotTest, FailuresExitNonZeroAndLeaveNoFile) {
     EXPECT_EQ(2, shot({path("absent.txt"), path("out.png")}));
     EXPECT_EQ(path("absent.txt") + " introuvable\n", messages);
     EXPECT_EQ(2, shot({layout, path("out.png"), "--select", "3"}));
     EXPECT_EQ("boxview-shot : boite 3 hors de 1..2 (--select)\n", messages);
     EXPECT_EQ(2, shot({layout, path("out.png"), "--select", "0"}));
+    EXPECT_EQ(2, shot({layout, path("out.png"), "--upto", "3"}));
+    EXPECT_EQ("boxview-shot : etape 3 hors de 0..2 (--upto)\n", messages);
+    EXPECT_EQ(2, shot({layout, path("out.png"), "--upto", "-1"}));
+    EXPECT_EQ(2, shot({layout, path("out.png"), "--upto", "1", "--select", "2"}));
+    EXPECT_EQ("boxview-shot : boite 2 hors de 1..1 (--select)\n", messages);
     EXPECT_EQ(1, shot({layout, path("absent/out.png")}));
     EXPECT_NE(std::string::npos, messages.find("impossible d'ecrire")) << messages;
-    // A folder in the way of the final name: the rename fails and the temporary file goes.
-    fs::create_directories(dir / "occupe.png" / "x");
-    EXPECT_EQ(1, shot({layout, path("occupe.png")}));
-    fs::remove_all(dir / "occupe.png");
+    std::ostringstream out, err;
+    EXPECT_EQ(0, runShot({"--help"}, out, err));
+    EXPECT_EQ(0u, out.str().find("usage : boxview-shot")) << out.str();
     EXPECT_EQ(std::vector<std::string>{}, leftovers());
 }
 
@@ -178,6 +201,129 @@ TEST_F(SnapshotTest, ViewOptionsMoveTheCameraAndTurnTheModel) {
     ASSERT_FALSE(home.rgb.empty());
     EXPECT_TRUE(home.rgb == readPng(path("same.png")).rgb) << "the home turn, given, changed it";
     EXPECT_FALSE(home.rgb == readPng(path("turned.png")).rgb) << "the view options changed nothing";
+}
+
+TEST_F(SnapshotTest, UptoDrawsTheFirstBoxesSelectsTheLastAndWritesTheStep) {
+    for (const char* k : {"0", "1", "2"}) {
+        ASSERT_EQ(0, shot({layout, path(k), "--upto", k})) << messages;
+    }
+    ASSERT_EQ(0, shot({layout, path("plain.png")})) << messages;
+    ASSERT_EQ(0, shot({layout, path("select2.png"), "--select", "2"})) << messages;
+    const auto first = project(16, 6, 3), second = project(6, 6, 3);
+    const Image none = readPng(path("0")), one = readPng(path("1")), both = readPng(path("2"));
+    ASSERT_FALSE(none.rgb.empty() || one.rgb.empty() || both.rgb.empty());
+    EXPECT_NE(paletteColour(1), none.at(first[0], first[1])) << "box 1 at step 0";
+    EXPECT_EQ(paletteColour(1), one.at(first[0], first[1])) << "box 1 at step 1";
+    EXPECT_NE(paletteColour(2), one.at(second[0], second[1])) << "box 2 at step 1";
+    EXPECT_TRUE(both.rgb == readPng(path("select2.png")).rgb) << "step 2 against --select 2";
+    const Image plain = readPng(path("plain.png"));
+    EXPECT_GT(one.count({0, 0, 0}, 0, 0, 150, 30), plain.count({0, 0, 0}, 0, 0, 150, 30) + 20)
+        << "black step-line pixels at the top-left corner, step 1 against the whole load";
+}
+
+std::string contents(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(SnapshotTest, OutputRules) {
+    const std::string original = contents(layout);
+    fs::create_hard_link(layout, path("meme.txt"));
+    ASSERT_EQ(0, mkfifo(path("fifo").c_str(), 0644));
+    ASSERT_EQ(0, mknod(path("null").c_str(), S_IFCHR | 0666, makedev(1, 3)));
+    std::ofstream(path("lecture.png")) << "x";
+    std::ofstream(path("prive.png")) << "x";
+    chmod(path("lecture.png").c_str(), 0444);
+    chmod(path("prive.png").c_str(), 0640);
+    fs::create_directories(dir / "dossier.png");
+    fs::create_symlink("cible.png", dir / "lien.png");
+    const std::tuple<std::string, int, const char*> cases[] = {
+        {layout, 2, "c'est le fichier du chargement"},
+        {path("meme.txt"), 2, "c'est le fichier du chargement"},
+        {path("fifo"), 2, "ce n'est pas un fichier ordinaire"},
+        {path("null"), 2, "ce n'est pas un fichier ordinaire"},
+        {path("dossier.png"), 2, "ce n'est pas un fichier ordinaire"},
+        {path("lecture.png"), 2, "fichier protege en ecriture"},
+        {path("prive.png"), 0, ""},
+        {path("lien.png"), 0, ""},
+    };
+    for (const auto& [output, status, message] : cases) {
+        EXPECT_EQ(status, shot({layout, output})) << output << ": " << messages;
+        EXPECT_NE(std::string::npos, messages.find(message)) << output << ": " << messages;
+    }
+    struct stat info {};
+    EXPECT_EQ(original, contents(layout));
+    EXPECT_TRUE(fs::is_fifo(path("fifo")) && fs::is_character_file(path("null")));
+    EXPECT_EQ("x", contents(path("lecture.png")));
+    EXPECT_TRUE(stat(path("prive.png").c_str(), &info) == 0 && (info.st_mode & 07777) == 0640)
+        << std::oct << info.st_mode;
+    EXPECT_TRUE(fs::is_symlink(dir / "lien.png")) << "the link was replaced";
+    EXPECT_EQ(kWindowWidth, readPng(path("cible.png")).width) << "the link's target";
+    EXPECT_EQ(kWindowWidth, readPng(path("prive.png")).width);
+    for (const auto& name : leftovers()) {
+        EXPECT_EQ(std::string::npos, name.find(".boxview-shot")) << name;
+    }
+}
+
+// A signal raised in the middle of the write, with the unnamed (O_TMPFILE) temporary file
+// and with the named one, leaves the old file and nothing else; 0 is a run left alone.
+TEST(OutputFile, ASignalDuringTheWriteLeavesTheOldFileAndNoTemporary) {
+    const fs::path dir = fs::temp_directory_path() / ("boxview-out-" + std::to_string(getpid()));
+    const std::pair<bool, int> cases[] = {{true, SIGKILL}, {true, SIGTERM}, {false, SIGTERM},
+                                          {false, SIGINT}, {false, SIGHUP}, {false, 0}};
+    for (const auto& [unnamed, signal] : cases) {
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        const std::string target = (dir / "cible").string();
+        std::ofstream(target) << "ancien";
+        const pid_t child = fork();
+        if (child == 0) {
+            OutputTarget output;
+            output.allowUnnamed = unnamed;
+            std::string error;
+            const bool written =
+                prepareOutput("t", target, "/", output, error) == 0 &&
+                writeOutput("t", output, [&](FILE* file) {
+                    std::fputs("nouveau", file);
+                    std::fflush(file);
+                    if (signal != 0) raise(signal);
+                    return true;
+                }, error);
+            _exit(written ? 0 : 1);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        const std::string label = std::string(unnamed ? "unnamed" : "named") + " temporary, " +
+                                  "signal " + std::to_string(signal);
+        EXPECT_EQ(signal, WIFSIGNALED(status) ? WTERMSIG(status) : WEXITSTATUS(status)) << label;
+        EXPECT_EQ(signal != 0 ? "ancien" : "nouveau", contents(target)) << label;
+        EXPECT_EQ(1, std::distance(fs::directory_iterator(dir), fs::directory_iterator()))
+            << label << ": files left beside the target";
+    }
+    fs::remove_all(dir);
+}
+
+// The real program: the picture piped from "-", no font, and kills at any moment.
+TEST_F(SnapshotTest, ProgramPipesFailsWithoutFontsAndLeavesNothingWhenKilled) {
+    const std::string program = BOXVIEW_SHOT_PATH, quoted = "'" + layout + "' ";
+    ASSERT_EQ(0, shot({layout, path("fichier.png")})) << messages;
+    EXPECT_EQ(0, std::system((program + " " + quoted + "- | cat > " + path("tube.png")).c_str()));
+    EXPECT_TRUE(contents(path("fichier.png")) == contents(path("tube.png"))) << "piped picture";
+    std::ofstream(path("vide.conf")) << "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n";
+    const int status = std::system(("FONTCONFIG_FILE=" + path("vide.conf") + " " + program + " " +
+                                    quoted + path("sans.png") + " 2> " + path("err")).c_str());
+    EXPECT_EQ(1, WEXITSTATUS(status));
+    EXPECT_EQ("probleme pour creer bitmap a partir font window\n", contents(path("err")));
+    EXPECT_FALSE(fs::exists(path("sans.png")));
+    for (const char* signal : {"INT", "TERM", "HUP", "KILL"}) {
+        for (const char* delay : {"0.05", "0.15", "0.25"}) {
+            std::system((program + " " + quoted + path("tue.png") + " & p=$!; sleep " + delay +
+                         "; kill -" + signal + " $p; wait $p").c_str());
+        }
+    }
+    for (const auto& name : leftovers()) {
+        EXPECT_EQ(std::string::npos, name.find(".boxview-shot")) << name;
+    }
 }
 
 } // namespace
