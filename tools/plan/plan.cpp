@@ -32,15 +32,10 @@ const char kHelp[] =
 
 constexpr char kFont[] = "Liberation Sans";
 
-// A4 landscape, in points.
-constexpr double kPageWidth = 841.89;
-constexpr double kPageHeight = 595.28;
 constexpr double kMargin = 36;
 
 // Where the picture sits on the first page and on the step pages.
 constexpr double kSummaryPictureWidth = 480;
-constexpr double kStepPictureWidth = 520;
-constexpr double kPictureTop = 52;
 
 constexpr double kRed[3] = {0.78, 0.05, 0.05};
 constexpr double kBlack[3] = {0, 0, 0};
@@ -185,10 +180,10 @@ void stepPage(cairo_t* cr, const PlanOptions& options, const Scene& scene,
               const PlanFindings& findings, const std::vector<uint8_t>& picture, int step) {
     const int count = boxesInTable(scene.boxCount);
     header(cr, options.layout, step + 1, count + 1);
-    const double x = (kPageWidth - kStepPictureWidth) / 2;
-    paintPicture(cr, picture, x, kPictureTop, kStepPictureWidth);
+    const double x = kStepPictureLeft;
+    paintPicture(cr, picture, x, kStepPictureTop, kStepPictureWidth);
     const double width = kStepPictureWidth;
-    double y = kPictureTop + kStepPictureWidth * kWindowHeight / kWindowWidth + 26;
+    double y = kStepPictureTop + kStepPictureWidth * kWindowHeight / kWindowWidth + 26;
     const Box& b = scene.boxes[step];
     line(cr, kStepTitle, x, y,
          "Étape " + std::to_string(step) + " / " + std::to_string(count) + " : boîte " +

@@ -1,0 +1,174 @@
+// Tests of boxview-plan through poppler's tools: its pages, their text, their pictures against boxview-shot's, and its refusals.
+#include "tools/plan/plan.h"
+
+#include "render/view.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Rgb = std::array<int, 3>;
+
+std::string command(const std::string& line) {
+    std::string text;
+    if (FILE* pipe = popen(line.c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+        pclose(pipe);
+    }
+    return text;
+}
+
+// A binary PPM (P6, maxval 255) read whole; empty when unreadable.
+struct Image {
+    int width = 0, height = 0;
+    std::string bytes;
+    Rgb at(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width || y >= height) return {-1, -1, -1};
+        const std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;
+        return {uint8_t(bytes[i]), uint8_t(bytes[i + 1]), uint8_t(bytes[i + 2])};
+    }
+};
+
+Image readPpm(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int maxval = 0;
+    Image image;
+    in >> magic >> image.width >> image.height >> maxval;
+    in.get();
+    image.bytes.assign(std::istreambuf_iterator<char>(in), {});
+    if (magic != "P6" || image.bytes.size() < std::size_t(image.width) * image.height * 3) return {};
+    return image;
+}
+
+class PlanTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        unsetenv("DISPLAY");
+        fs::create_directories(dir);
+        // Box 3 rests on box 2, box 4 floats above box 1, box 5 overlaps box 1 and leaves the container.
+        std::ofstream(layout) << "20 10 8\n5\n8 6 6 12 0 0\n8 6 6 2 0 0\n4 4 2 2 0 6\n"
+                                 "3 3 1 14 2 7\n4 4 4 18 0 0\n";
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    int plan(std::vector<std::string> args) {
+        std::ostringstream out, err;
+        const int status = runPlan(args, out, err);
+        messages = err.str() + out.str();
+        return status;
+    }
+    std::string path(const std::string& name) const { return (dir / name).string(); }
+    fs::path dir = fs::temp_directory_path() / ("boxview-plan-" + std::to_string(getpid()));
+    std::string layout = path("cinq.txt"), messages;
+};
+
+TEST_F(PlanTest, OnePagePerBoxWithItsStepPositionDimensionsAndProblems) {
+    ASSERT_EQ(0, plan({layout, path("plan.pdf")})) << messages;
+    EXPECT_NE(std::string::npos, command("pdfinfo " + path("plan.pdf")).find("Pages:           6"));
+    const std::string steps[][3] = {
+        {"Étape 1 / 5 : boîte 1", "Position : x = 12, y = 0, z = 0", "Dimensions : 8 × 6 × 6"},
+        {"Étape 2 / 5 : boîte 2", "Position : x = 2, y = 0, z = 0", "Dimensions : 8 × 6 × 6"},
+        {"Étape 3 / 5 : boîte 3", "Position : x = 2, y = 0, z = 6", "Dimensions : 4 × 4 × 2"},
+        {"Étape 4 / 5 : boîte 4", "Position : x = 14, y = 2, z = 7", "Dimensions : 3 × 3 × 1"},
+        {"Étape 5 / 5 : boîte 5", "Dépasse du conteneur : axe x, côté max",
+         "Chevauche la boîte 1 (volume 32)"},
+    };
+    for (int page = 2; page <= 6; ++page) {
+        const std::string text = command("pdftotext -f " + std::to_string(page) + " -l " +
+                                         std::to_string(page) + " " + path("plan.pdf") + " -");
+        for (const std::string& expected : steps[page - 2]) {
+            EXPECT_NE(std::string::npos, text.find(expected))
+                << "page " << page << ": expected \"" << expected << "\" in:\n" << text;
+        }
+    }
+    const std::string first = command("pdftotext -l 1 " + path("plan.pdf") + " -");
+    for (const char* expected : {"Plan de chargement", "Conteneur : 20 × 10 × 8",
+                                 "Nombre de boîtes : 5", "Chevauchement des boîtes 1 et 5"}) {
+        EXPECT_NE(std::string::npos, first.find(expected)) << expected << " in:\n" << first;
+    }
+}
+
+// Where boxview-shot --upto k shows box k (a pixel of its colour, with the same colour all
+// around, that step k - 1 lacks), the plan's page k + 1 shows the same colour.
+TEST_F(PlanTest, StepPicturesShowEachBoxWhereTheShotShowsIt) {
+    ASSERT_EQ(0, plan({layout, path("plan.pdf")})) << messages;
+    Camera camera;
+    ViewState view;
+    Palette palette;
+    setHomeView(camera, view, palette);
+    const double dpi = 144;
+    for (int k = 1; k <= 2; ++k) {
+        const std::string shot = std::string(BOXVIEW_SHOT_PATH) + " " + layout + " ";
+        for (int step : {k - 1, k}) {
+            const std::string name = path("etape" + std::to_string(step));
+            command(shot + name + ".png --upto " + std::to_string(step) + " && convert " + name +
+                    ".png " + name + ".ppm");
+        }
+        command("pdftoppm -r 144 -f " + std::to_string(k + 1) + " -l " + std::to_string(k + 1) +
+                " -singlefile " + path("plan.pdf") + " " + path("page"));
+        const Image now = readPpm(path("etape" + std::to_string(k) + ".ppm")),
+                    before = readPpm(path("etape" + std::to_string(k - 1) + ".ppm")),
+                    page = readPpm(path("page.ppm"));
+        ASSERT_FALSE(now.bytes.empty() || before.bytes.empty() || page.bytes.empty());
+        const Rgb colour{palette.colours[k - 1][0], palette.colours[k - 1][1],
+                         palette.colours[k - 1][2]};
+        int found = 0;
+        for (int y = 4; y < now.height - 4 && found == 0; ++y) {
+            for (int x = 4; x < now.width - 4 && found == 0; ++x) {
+                bool inside = before.at(x, y) != colour;
+                for (int d = 0; d < 9 && inside; ++d) {
+                    inside = now.at(x + (d % 3 - 1) * 4, y + (d / 3 - 1) * 4) == colour;
+                }
+                if (!inside) continue;
+                found = 1;
+                const Rgb seen = page.at(int((kStepPictureLeft + x * kStepPictureWidth / kWindowWidth) * dpi / 72),
+                                         int((kStepPictureTop + y * kStepPictureWidth / kWindowWidth) * dpi / 72));
+                for (int c = 0; c < 3; ++c) {
+                    EXPECT_NEAR(colour[c], seen[c], 6) << "box " << k << " at shot pixel " << x << ","
+                                                       << y << ", channel " << c;
+                }
+            }
+        }
+        EXPECT_EQ(1, found) << "no pixel of box " << k << " in boxview-shot --upto " << k;
+    }
+}
+
+TEST_F(PlanTest, RefusalsExitTwoAndWriteNothing) {
+    std::ostringstream big;
+    big << "20 10 8\n61\n";
+    for (int i = 0; i < 61; ++i) big << "1 1 1 0 0 0\n";
+    std::ofstream(path("trop.txt")) << big.str();
+    ASSERT_EQ(0, mkfifo(path("fifo").c_str(), 0644));
+    const std::string original = command("cat " + layout);
+    const std::pair<std::vector<std::string>, std::string> refusals[] = {
+        {{path("absent.txt"), path("plan.pdf")}, path("absent.txt") + " introuvable"},
+        {{path("trop.txt"), path("plan.pdf")}, "trop de boites (61), 60 au maximum"},
+        {{layout, path("plan.pdf"), "--support", "101"}, "valeur invalide pour --support"},
+        {{layout, path("plan.pdf"), "--pages"}, "option inconnue : --pages"},
+        {{layout}, "usage : boxview-plan"},
+        {{layout, layout}, "c'est le fichier du chargement"},
+        {{layout, path("fifo")}, "ce n'est pas un fichier ordinaire"},
+    };
+    for (const auto& [args, expected] : refusals) {
+        EXPECT_EQ(2, plan(args)) << expected;
+        EXPECT_NE(std::string::npos, messages.find(expected)) << expected << " in " << messages;
+    }
+    EXPECT_FALSE(fs::exists(path("plan.pdf")));
+    EXPECT_EQ(original, command("cat " + layout));
+    EXPECT_EQ(3, std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+    EXPECT_EQ(0, plan({"--help"}));
+    EXPECT_EQ(0u, messages.find("usage : boxview-plan")) << messages;
+}
+
+} // namespace
