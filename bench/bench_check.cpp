@@ -17,24 +17,25 @@ namespace {
 enum Load { kDenseStack = 0, kScatter = 1 };
 
 // Writes a layout of count boxes and returns its path. The dense stack is a
-// brick wall: 10 x 10 x 5 boxes, every other layer shifted by half a box, so
+// brick wall of ten layers of 10 x 10 x 5 boxes, every other layer shifted by half a box, so
 // that each box above the floor rests on two to four others. The scatter puts
 // boxes of random sizes at random places in a large container.
 std::string generate(Load load, int count) {
-    const std::string path = "/tmp/boxview-bench-check-" + std::to_string(getpid()) + "-" +
+    const std::string path = "/tmp/boxview-bench-check-" + std::to_string(getpid()) + "-v2-" +
                              std::to_string(load) + "-" + std::to_string(count) + ".txt";
     if (std::ifstream(path).good()) return path;
     std::ofstream out(path);
     std::mt19937 random(12345);
     if (load == kDenseStack) {
-        const int columns = 1000;
-        const int perLayer = columns * 100;
-        const int layers = (count + perLayer - 1) / perLayer;
-        out << columns * 10 + 5 << ' ' << 1005 << ' ' << layers * 5 << '\n' << count << '\n';
+        const int layers = 10;
+        int side = 1;
+        while (side * side * layers < count) ++side;
+        const int perLayer = side * side;
+        out << side * 10 + 5 << ' ' << side * 10 + 5 << ' ' << layers * 5 << '\n' << count << '\n';
         for (int n = 0; n < count; ++n) {
             int layer = n / perLayer, i = n % perLayer;
             int shift = layer % 2 ? 5 : 0;
-            out << "10 10 5 " << i % columns * 10 + shift << ' ' << i / columns * 10 + shift << ' '
+            out << "10 10 5 " << i % side * 10 + shift << ' ' << i / side * 10 + shift << ' '
                 << layer * 5 << '\n';
         }
     } else {

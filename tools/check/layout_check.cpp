@@ -263,6 +263,23 @@ Bounds boundsOf(const Extent3& e) {
                   Point3(above(e.axes[0].high), above(e.axes[1].high), above(e.axes[2].high)));
 }
 
+// What a box's query must find: boxes sharing some of its interior, and boxes
+// whose top meets its base over a positive area. Coordinates are whole, so
+// the box less half a unit on each side, and at the top, finds exactly those
+// and leaves out the boxes that only touch a side or stand on it.
+Bounds queryBoundsOf(const Extent3& e) {
+    auto down = [](double value) {
+        float rounded = static_cast<float>(value);
+        return rounded > value ? std::nextafter(rounded, -INFINITY) : rounded;
+    };
+    auto up = [](double value) {
+        float rounded = static_cast<float>(value);
+        return rounded < value ? std::nextafter(rounded, INFINITY) : rounded;
+    };
+    return Bounds(Point3(down(e.axes[0].low + 0.5), down(e.axes[1].low + 0.5), down(e.axes[2].low)),
+                  Point3(up(e.axes[0].high - 0.5), up(e.axes[1].high - 0.5), up(e.axes[2].high - 0.5)));
+}
+
 // Every box with an interior, packed into an R-tree at once.
 Tree buildTree(const std::vector<Box>& boxes) {
     std::vector<Entry> entries;
@@ -369,18 +386,21 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
         }
     }
 
-    // One query per box finds every box that touches or overlaps it: the
-    // overlaps, and the boxes under it whose top meets its base. A box with a
-    // zero dimension has no interior and is not in the tree.
+    // One query per box finds the boxes that overlap it and those under it
+    // whose top meets its base.
     const Tree tree = buildTree(boxes);
     report.supports.resize(boxes.size());
     std::vector<Overlap> overlapsHere;
     std::vector<std::pair<int, Rect>> contacts;  // supporter (0: the floor), common rectangle
     std::vector<Rect> rects;
     Scratch scratch;
-    for (int n = 1; n <= report.boxCount; ++n) {
+    // The boxes are visited in the tree's own order, neighbours one after the
+    // other, which keeps the nodes a query reads in the cache; the findings are
+    // put back in box order at the end. A box with a zero dimension is not in
+    // the tree and has nothing to find.
+    for (const Entry& entry : tree) {
+        const int n = static_cast<int>(entry.second) + 1;
         const Box& box = boxes[n - 1];
-        if (hasZeroDimension(box)) continue;
         const Extent3 extent = boxExtent(box);
         const bool solid = !isDegenerate(box);
         overlapsHere.clear();
@@ -399,9 +419,7 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
                 contacts.emplace_back(other, common);
             }
         };
-        tree.query(bgi::intersects(boundsOf(extent)), VisitOutput<decltype(visit)>{&visit});
-        std::sort(overlapsHere.begin(), overlapsHere.end(),
-                  [](const Overlap& a, const Overlap& b) { return a.second < b.second; });
+        tree.query(bgi::intersects(queryBoundsOf(extent)), VisitOutput<decltype(visit)>{&visit});
         report.overlaps.insert(report.overlaps.end(), overlapsHere.begin(), overlapsHere.end());
         if (!solid) continue;
 
@@ -445,6 +463,17 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
         }
     }
 
+    std::sort(report.overlaps.begin(), report.overlaps.end(), [](const Overlap& a, const Overlap& b) {
+        return a.first != b.first ? a.first < b.first : a.second < b.second;
+    });
+    std::sort(report.floating.begin(), report.floating.end());
+    std::sort(report.unstable.begin(), report.unstable.end());
+    std::sort(report.support.begin(), report.support.end(),
+              [](const SupportShortfall& a, const SupportShortfall& b) { return a.box < b.box; });
+    std::sort(report.order.begin(), report.order.end(), [](const OrderIssue& a, const OrderIssue& b) {
+        return a.box != b.box ? a.box < b.box : a.restsOn < b.restsOn;
+    });
+
     if (report.containerVolume != 0) {
         report.hasUtilisation = true;
         long double ratio = static_cast<long double>(report.boxVolume) /
@@ -460,8 +489,9 @@ bool hasProblems(const LayoutReport& report) {
            !report.support.empty() || !report.order.empty();
 }
 
-std::string formatText(const std::string& fileName, const LayoutReport& report) {
-    std::ostringstream text;
+namespace {
+
+void writeText(std::ostream& text, const std::string& fileName, const LayoutReport& report) {
     text << "fichier : " << fileName << '\n';
     text << "nombre de boites : " << report.boxCount << '\n';
     text << "volume du conteneur : " << volumeText(report.containerVolume) << '\n';
@@ -497,6 +527,13 @@ std::string formatText(const std::string& fileName, const LayoutReport& report) 
              << ", chargee apres elle\n";
     }
     if (!hasProblems(report)) text << "aucun probleme\n";
+}
+
+} // namespace
+
+std::string formatText(const std::string& fileName, const LayoutReport& report) {
+    std::ostringstream text;
+    writeText(text, fileName, report);
     return text.str();
 }
 
@@ -505,8 +542,9 @@ std::string formatText(const std::string& fileName, const LayoutReport& report) 
 // nlohmann number holds, while JSON itself puts no limit on an integer's
 // digits. Writing every volume as its exact decimal digits keeps one format
 // for small and huge values, and the keys keep the documented order.
-std::string formatJson(const std::string& fileName, const LayoutReport& report) {
-    std::ostringstream json;
+namespace {
+
+void writeJson(std::ostream& json, const std::string& fileName, const LayoutReport& report) {
     json << "{\"file\":" << jsonString(fileName);
     json << ",\"container\":{\"dimX\":" << report.container.dimX
          << ",\"dimY\":" << report.container.dimY << ",\"dimZ\":" << report.container.dimZ
@@ -539,6 +577,13 @@ std::string formatJson(const std::string& fileName, const LayoutReport& report) 
         });
     }
     json << '}';
+}
+
+} // namespace
+
+std::string formatJson(const std::string& fileName, const LayoutReport& report) {
+    std::ostringstream json;
+    writeJson(json, fileName, report);
     return json.str();
 }
 
@@ -621,11 +666,18 @@ int runCheck(const CheckOptions& options, std::ostream& out, std::ostream& err) 
             status = 2;
         } else {
             LayoutReport report = checkLayout(layout, options.settings);
+            // Written straight to the stream: the report of a million boxes can
+            // be as large as the layout.
+            std::ios::fmtflags flags = out.flags();
+            std::streamsize precision = out.precision();
             if (options.json) {
-                out << formatJson(fileName, report) << '\n';
+                writeJson(out, fileName, report);
+                out << '\n';
             } else {
-                out << formatText(fileName, report);
+                writeText(out, fileName, report);
             }
+            out.flags(flags);
+            out.precision(precision);
             if (hasProblems(report) && status == 0) status = 1;
         }
         out.flush();
