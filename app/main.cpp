@@ -9,13 +9,15 @@
 #include <cstdlib>
 #include <iostream>
 
-int main(int, char**) {
+int main(int argc, char** argv) {
+    const int status = readCommandLine(argc, argv, std::cout, std::cerr);
+    if (status >= 0) return status;
     keepFreedMemoryForFrames();
     prepareVideo();
-    SDL_Init(SDL_INIT_VIDEO);
+    SDL_Init(kVideoInitFlags);
     FontCache fonts = loadFontCache();
-    return runConsole(std::cin, std::cout, [&fonts](const Scene& scene) {
-        runViewer(scene, fonts);
+    return runConsole(std::cin, std::cout, [&fonts](const Scene& scene, std::ostream& out) {
+        runViewer(scene, fonts, out);
         SDL_Quit();
     });
 }

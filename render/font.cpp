@@ -6,7 +6,6 @@
 #include FT_FREETYPE_H
 
 #include <cstring>
-#include <iostream>
 
 namespace {
 
@@ -119,15 +118,20 @@ FontCache loadFontCache() {
     return fonts;
 }
 
+bool fontsUsable(const FontCache& fonts) {
+    for (int height : {kCaptionPixelHeight, kLegendPixelHeight, kAxisPixelHeight}) {
+        const GlyphSet* set = findSet(fonts, height);
+        if (set == nullptr || !set->ok) return false;
+    }
+    return true;
+}
+
 void buildFontLists(const FontCache& fonts, int pixelHeight, FontLists& base) {
     // GL refuses a null bitmap even when it is empty, and would drop the advance with it.
     static const GLubyte kNoBits[4] = {};
     base = glGenLists(kGlyphCount);
     const GlyphSet* set = findSet(fonts, pixelHeight);
-    if (set == nullptr || !set->ok) {
-        std::cout << "probleme pour creer bitmap a partir font window" << std::endl;
-        return;
-    }
+    if (set == nullptr || !set->ok) return;
     for (int k = 0; k < kGlyphCount; ++k) {
         const Glyph& glyph = set->glyphs[static_cast<std::size_t>(k)];
         glNewList(base + static_cast<GLuint>(k), GL_COMPILE);

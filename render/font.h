@@ -41,9 +41,14 @@ constexpr int kAxisPixelHeight = 16;
 // pixel heights of the frame. Needs no GL context.
 FontCache loadFontCache();
 
-// Reserves 96 lists, stores the first name in base, and fills them from the
-// cached bitmaps of that height. Writes the French failure line to standard
-// output when the height has no usable glyphs; the block is handed back anyway.
+// Whether every pixel height the frame uses has its glyphs. Without them the frame is
+// drawn with empty text; callers say so once, where they can: the window once per window,
+// the snapshot tool by failing.
+bool fontsUsable(const FontCache& fonts);
+
+// Reserves 96 lists, stores the first name in base, and fills them from the cached
+// bitmaps of that height. When the height has no usable glyphs the lists stay empty,
+// silently (see fontsUsable), and the block is handed back anyway.
 void buildFontLists(const FontCache& fonts, int pixelHeight, FontLists& base);
 
 // Keeps the bytes that select a list inside a block (32..127); others draw nothing.

@@ -1,159 +1,215 @@
-// Reads a layout text file (container, box count, six integers per box) into a Scene.
+// Reads a layout text file (container, box count, six integers per box): the one reader behind the viewer's Scene and the checker's Layout.
 #include "scene/scene.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdint>
-#include <fstream>
+#include <cstring>
+#include <fcntl.h>
 #include <iostream>
-#include <limits>
-#include <sstream>
+#include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace {
 
-// A token longer than this cannot be a 32-bit integer; reading stops there so
-// that a file without whitespace (or a device) cannot make us read forever.
-constexpr std::size_t kMaxTokenLength = 64;
+// No layout number needs more characters than this, even with leading zeros;
+// reading a word stops there, so that a file without whitespace (or a device)
+// is neither read forever nor kept in memory.
+constexpr int64_t kMaxWordLength = 4096;
+// The number of characters of a bad word shown in a message.
+constexpr std::size_t kShown = 20;
+constexpr std::size_t kBufferSize = 1 << 16;
+// The shortest text a box can take: six one-digit numbers and their separators.
+constexpr int64_t kMinBytesPerBox = 12;
 
-enum class TokenStatus { Ok, Missing, NotInteger, OutOfRange };
+enum class WordStatus { kOk, kMissing, kNotInteger, kOutOfRange };
 
-struct Token {
-    TokenStatus status = TokenStatus::Missing;
-    int32_t value = 0;
-    std::string text;
+// A file read through one fixed buffer.
+struct Input {
+    int fd = -1;
+    std::size_t pos = 0;
+    std::size_t end = 0;
+    bool ended = false;
+    char buffer[kBufferSize];
 };
 
-bool isSpace(int c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// Classifies one whitespace-free word as a signed decimal 32-bit integer.
-Token parseToken(const std::string& text, bool truncated) {
-    Token token;
-    token.text = text;
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    if (i == text.size()) {
-        token.status = TokenStatus::NotInteger;
-        return token;
-    }
-    int64_t magnitude = 0;
-    bool overflow = truncated;
-    for (; i < text.size(); ++i) {
-        char c = text[i];
-        if (c < '0' || c > '9') {
-            token.status = TokenStatus::NotInteger;
-            return token;
+// Refills the buffer; false at the end of the file or on a read error.
+bool refill(Input& in) {
+    while (!in.ended) {
+        ssize_t got = ::read(in.fd, in.buffer, kBufferSize);
+        if (got > 0) {
+            in.pos = 0;
+            in.end = static_cast<std::size_t>(got);
+            return true;
         }
-        if (!overflow) {
-            magnitude = magnitude * 10 + (c - '0');
-            if (magnitude > int64_t{1} << 32) overflow = true;
-        }
-    }
-    int64_t value = negative ? -magnitude : magnitude;
-    if (overflow || value < std::numeric_limits<int32_t>::min() ||
-        value > std::numeric_limits<int32_t>::max()) {
-        token.status = TokenStatus::OutOfRange;
-        return token;
-    }
-    token.status = TokenStatus::Ok;
-    token.value = static_cast<int32_t>(value);
-    return token;
-}
-
-Token readToken(std::istream& in) {
-    int c = in.get();
-    while (c != EOF && isSpace(c)) c = in.get();
-    if (c == EOF) return Token{};
-    std::string text;
-    bool truncated = false;
-    while (c != EOF && !isSpace(c)) {
-        if (text.size() < kMaxTokenLength) {
-            text.push_back(static_cast<char>(c));
-        } else {
-            truncated = true;
-            break;
-        }
-        c = in.get();
-    }
-    return parseToken(text, truncated);
-}
-
-std::string ordinal(int n) {
-    return std::to_string(n) + (n == 1 ? "er" : "e");
-}
-
-// Names the field that the n-th number of a file fills (n from 1).
-std::string fieldName(int n) {
-    static const char* const kContainerFields[] = {"dimX", "dimY", "dimZ"};
-    static const char* const kBoxFields[] = {"dimX", "dimY", "dimZ", "posX", "posY", "posZ"};
-    if (n <= 3) return std::string(kContainerFields[n - 1]) + " du conteneur";
-    if (n == 4) return "nombre de boites";
-    int k = n - 5;
-    return std::string(kBoxFields[k % 6]) + " de la boite " + std::to_string(k / 6 + 1);
-}
-
-// Shows a bad word safely on one console line.
-std::string printable(const std::string& text) {
-    constexpr std::size_t kShown = 20;
-    std::string shown;
-    for (std::size_t i = 0; i < text.size() && i < kShown; ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        shown.push_back(c >= 32 && c < 127 ? static_cast<char>(c) : '?');
-    }
-    if (text.size() > kShown) shown += "...";
-    return shown;
-}
-
-bool isReadableFile(const std::string& fileName) {
-    struct stat info {};
-    return !fileName.empty() && stat(fileName.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
-}
-
-// Reads the n-th number of the file; on failure writes the message and returns false.
-bool readNumber(std::istream& in, const std::string& fileName, int n, int32_t& value,
-                std::ostream& out) {
-    Token token = readToken(in);
-    std::string what = "le " + ordinal(n) + " nombre (" + fieldName(n) + ")";
-    switch (token.status) {
-    case TokenStatus::Ok:
-        value = token.value;
-        return true;
-    case TokenStatus::Missing:
-        out << fileName << " : fichier incomplet, " << what << " manque" << std::endl;
-        return false;
-    case TokenStatus::NotInteger:
-        out << fileName << " : " << what << " n'est pas un entier : " << printable(token.text)
-            << std::endl;
-        return false;
-    case TokenStatus::OutOfRange:
-        out << fileName << " : " << what << " depasse les entiers 32 bits : "
-            << printable(token.text) << std::endl;
-        return false;
+        if (got < 0 && errno == EINTR) continue;
+        in.ended = true;
     }
     return false;
 }
 
-} // namespace
+// The next byte, or -1 at the end.
+inline int nextByte(Input& in) {
+    if (in.pos == in.end && !refill(in)) return -1;
+    return static_cast<unsigned char>(in.buffer[in.pos++]);
+}
 
-int loadScene(std::string fileName, Scene& scene, std::ostream& out) {
-    std::ifstream in;
-    if (isReadableFile(fileName)) in.open(fileName);
-    if (!in.is_open() || !in) {
-        out << fileName << " introuvable" << std::endl;
-        return -1;
+inline bool isSpace(int c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Skips a UTF-8 byte-order mark at the very start of the file.
+void skipByteOrderMark(Input& in) {
+    static const char kMark[] = "\xEF\xBB\xBF";
+    while (in.end < 3 && !in.ended) {
+        ssize_t got = ::read(in.fd, in.buffer + in.end, kBufferSize - in.end);
+        if (got > 0) {
+            in.end += static_cast<std::size_t>(got);
+        } else if (!(got < 0 && errno == EINTR)) {
+            in.ended = true;
+        }
     }
+    if (in.end >= 3 && std::memcmp(in.buffer, kMark, 3) == 0) in.pos = 3;
+    in.ended = false;  // a short first read is not the end of a pipe
+}
 
-    // Parse into a copy so that a refused file leaves the caller's scene as it was.
-    Scene loaded = scene;
-    int n = 0;
-    int32_t* containerFields[] = {&loaded.container.dimX, &loaded.container.dimY,
-                                  &loaded.container.dimZ};
+// One whitespace-free word read as a signed decimal 32-bit integer. The start
+// of the word is kept only to name it in a message.
+struct Word {
+    WordStatus status = WordStatus::kMissing;
+    int32_t value = 0;
+    std::size_t shownLength = 0;  // kShown + 1 when the word is longer than kShown
+    char shown[kShown + 1] = {};
+};
+
+void readWord(Input& in, Word& word) {
+    int c = nextByte(in);
+    while (c >= 0 && isSpace(c)) c = nextByte(in);
+    word.shownLength = 0;
+    if (c < 0) {
+        word.status = WordStatus::kMissing;
+        return;
+    }
+    bool negative = false;
+    bool digits = false;
+    bool notInteger = false;
+    int64_t magnitude = 0;
+    int64_t length = 0;
+    if (c == '+' || c == '-') {
+        negative = c == '-';
+        word.shown[word.shownLength++] = static_cast<char>(c);
+        ++length;
+        c = nextByte(in);
+    }
+    while (c >= 0 && !isSpace(c)) {
+        if (length == kMaxWordLength) break;
+        ++length;
+        if (word.shownLength <= kShown) word.shown[word.shownLength++] = static_cast<char>(c);
+        if (c >= '0' && c <= '9') {
+            digits = true;
+            // Leading zeros add nothing; the magnitude stops growing past 2^32.
+            if (magnitude <= (int64_t{1} << 32)) magnitude = magnitude * 10 + (c - '0');
+        } else {
+            notInteger = true;
+            if (word.shownLength > kShown) break;  // enough to name it
+        }
+        c = nextByte(in);
+    }
+    if (notInteger || !digits) {
+        word.status = WordStatus::kNotInteger;
+        return;
+    }
+    int64_t value = negative ? -magnitude : magnitude;
+    if (length == kMaxWordLength || value < INT32_MIN || value > INT32_MAX) {
+        word.status = WordStatus::kOutOfRange;
+        return;
+    }
+    word.status = WordStatus::kOk;
+    word.value = static_cast<int32_t>(value);
+}
+
+std::string ordinal(int64_t n) {
+    return std::to_string(n) + (n == 1 ? "er" : "e");
+}
+
+// Names the field that the n-th number of a file fills (n from 1).
+std::string fieldName(int64_t n) {
+    static const char* const kContainerFields[] = {"dimX", "dimY", "dimZ"};
+    static const char* const kBoxFields[] = {"dimX", "dimY", "dimZ", "posX", "posY", "posZ"};
+    if (n <= 3) return std::string(kContainerFields[n - 1]) + " du conteneur";
+    if (n == 4) return "nombre de boites";
+    int64_t k = n - 5;
+    return std::string(kBoxFields[k % 6]) + " de la boite " + std::to_string(k / 6 + 1);
+}
+
+// Shows a bad word safely on one console line.
+std::string printable(const Word& word) {
+    std::string shown;
+    for (std::size_t i = 0; i < word.shownLength && i < kShown; ++i) {
+        unsigned char c = static_cast<unsigned char>(word.shown[i]);
+        shown.push_back(c >= 32 && c < 127 ? static_cast<char>(c) : '?');
+    }
+    if (word.shownLength > kShown) shown += "...";
+    return shown;
+}
+
+// Writes why the n-th number could not be read.
+void reportBadWord(const Word& word, const std::string& fileName, int64_t n, std::ostream& out) {
+    std::string what = "le " + ordinal(n) + " nombre (" + fieldName(n) + ")";
+    if (word.status == WordStatus::kMissing) {
+        out << fileName << " : fichier incomplet, " << what << " manque" << std::endl;
+    } else if (word.status == WordStatus::kNotInteger) {
+        out << fileName << " : " << what << " n'est pas un entier : " << printable(word)
+            << std::endl;
+    } else {
+        out << fileName << " : " << what << " depasse les entiers 32 bits : " << printable(word)
+            << std::endl;
+    }
+}
+
+// Reads the n-th number of the file; on failure writes the message and returns false.
+inline bool readNumber(Input& in, Word& word, const std::string& fileName, int64_t n,
+                       int32_t& value, std::ostream& out) {
+    readWord(in, word);
+    if (word.status == WordStatus::kOk) {
+        value = word.value;
+        return true;
+    }
+    reportBadWord(word, fileName, n, out);
+    return false;
+}
+
+struct OpenFile {
+    int fd = -1;
+    ~OpenFile() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+// Reads the whole file: the container, the count as written, and max(count, 0)
+// boxes. Returns false after writing one line to out.
+bool readFile(const std::string& fileName, int64_t maxBoxes, Container& container,
+              int32_t& count, std::vector<Box>& boxes, std::ostream& out) {
+    struct stat info {};
+    OpenFile file;
+    if (!fileName.empty() && ::stat(fileName.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
+        file.fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    }
+    if (file.fd < 0) {
+        out << fileName << " introuvable" << std::endl;
+        return false;
+    }
+    auto in = std::make_unique<Input>();
+    in->fd = file.fd;
+    skipByteOrderMark(*in);
+    Word word;
+
+    int64_t n = 0;
+    int32_t* containerFields[] = {&container.dimX, &container.dimY, &container.dimZ};
     for (int32_t* field : containerFields) {
-        if (!readNumber(in, fileName, ++n, *field, out)) return -1;
+        if (!readNumber(*in, word, fileName, ++n, *field, out)) return false;
     }
     static const char* const kAxisNames[] = {"dimX", "dimY", "dimZ"};
     for (int axis = 0; axis < 3; ++axis) {
@@ -161,25 +217,51 @@ int loadScene(std::string fileName, Scene& scene, std::ostream& out) {
             out << fileName << " : dimension du conteneur trop grande (" << kAxisNames[axis]
                 << " = " << *containerFields[axis] << "), " << kMaxContainerDim
                 << " au maximum" << std::endl;
-            return -1;
+            return false;
         }
     }
 
-    if (!readNumber(in, fileName, ++n, loaded.boxCount, out)) return -1;
-    if (loaded.boxCount > kMaxBoxes) {
-        out << fileName << " : trop de boites (" << loaded.boxCount << "), " << kMaxBoxes
-            << " au maximum" << std::endl;
-        return -1;
+    if (!readNumber(*in, word, fileName, ++n, count, out)) return false;
+    if (count > maxBoxes) {
+        out << fileName << " : trop de boites (" << count << "), " << maxBoxes << " au maximum"
+            << std::endl;
+        return false;
     }
-
-    for (int box = 1; box <= loaded.boxCount; ++box) {
-        Box& b = loaded.boxes[box];
+    int64_t wanted = std::max<int32_t>(count, 0);
+    // A short file must not reserve room for the count it claims.
+    if (S_ISREG(info.st_mode)) {
+        boxes.reserve(static_cast<std::size_t>(std::min<int64_t>(
+            wanted, static_cast<int64_t>(info.st_size) / kMinBytesPerBox + 1)));
+    }
+    for (int64_t box = 0; box < wanted; ++box) {
+        Box b;
         for (int32_t* field : {&b.dimX, &b.dimY, &b.dimZ, &b.posX, &b.posY, &b.posZ}) {
-            if (!readNumber(in, fileName, ++n, *field, out)) return -1;
+            if (!readNumber(*in, word, fileName, ++n, *field, out)) return false;
         }
+        boxes.push_back(b);
     }
+    return true;
+}
 
-    scene = loaded;
+} // namespace
+
+int readLayout(const std::string& fileName, int64_t maxBoxes, Layout& layout, std::ostream& out) {
+    Layout loaded;
+    int32_t count = 0;
+    if (!readFile(fileName, maxBoxes, loaded.container, count, loaded.boxes, out)) return -1;
+    layout = std::move(loaded);
+    return 0;
+}
+
+int loadScene(std::string fileName, Scene& scene, std::ostream& out) {
+    Container container;
+    int32_t count = 0;
+    std::vector<Box> boxes;
+    if (!readFile(fileName, kMaxBoxes, container, count, boxes, out)) return -1;
+    // Slots past the new count keep what they held, as the table always has.
+    scene.container = container;
+    scene.boxCount = count;
+    std::copy(boxes.begin(), boxes.end(), scene.boxes + 1);
     return 0;
 }
 

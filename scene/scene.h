@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 constexpr int kMaxBoxes = 60;
 
@@ -39,7 +40,19 @@ inline int32_t boxesInTable(int32_t boxCount) {
     return boxCount < 0 ? 0 : boxCount > kMaxBoxes ? kMaxBoxes : boxCount;
 }
 
-// Reads a layout file into scene. Returns 0 on success and -1 on any failure,
+// A layout of any size, as the checker reads it: box n is boxes[n - 1].
+struct Layout {
+    Container container;
+    std::vector<Box> boxes;
+};
+
+// Reads a layout file of at most maxBoxes boxes into layout; a count of 0 or
+// less gives no boxes. Returns 0 on success and -1 on any failure, after
+// writing one French line that names the file to out; on failure the layout is
+// left exactly as it was. A UTF-8 byte-order mark at the start is skipped.
+int readLayout(const std::string& fileName, int64_t maxBoxes, Layout& layout, std::ostream& out);
+
+// Reads a layout file into scene, through the same reader as readLayout. Returns 0 on success and -1 on any failure,
 // after writing one French line that names the file to out. On failure the
 // scene is left exactly as it was.
 int loadScene(std::string fileName, Scene& scene, std::ostream& out);

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 #include <sstream>
 #include <vector>
 
@@ -47,15 +49,17 @@ protected:
         handleMouseButtonDown(event(SDL_MOUSEBUTTONDOWN, button).button, scene, camera, view);
     }
 
-    // Hands the events to drainEvents one poll at a time; true while no quit came.
-    bool drain(const std::vector<SDL_Event>& events) {
+    // Hands the events to drainEvents one poll at a time; true while no quit came. Expects
+    // a redraw exactly when redraw says so.
+    bool drain(const std::vector<SDL_Event>& events, bool redraw) {
         std::size_t next = 0;
         const auto poll = [&](SDL_Event* e) {
             return next < events.size() ? (*e = events[next++], 1) : 0;
         };
-        const bool open = drainEvents(poll, scene, camera, view);
+        const PumpResult result = drainEvents(poll, scene, camera, view);
         EXPECT_EQ(next, events.size()) << "events taken";
-        return open;
+        EXPECT_EQ(result.redraw, redraw) << "redraw after " << events.size() << " events";
+        return result.open;
     }
 
     // Whether the eye is on its orbit about the home centre (30, 0, 5), at height 10.
@@ -140,23 +144,52 @@ TEST_F(ControlsTest, MotionTurnsTheModelOrStepsTheEye) {
     EXPECT_EQ(describe(view), describe({0, kHomeRotZ, false, true, 0}));
 }
 
-// Releases, other keys and buttons, and focus changes do nothing; a quit ends the loop,
-// but the events after it in the same drain still apply.
-TEST_F(ControlsTest, PumpHandsOnEveryEventAndUnboundOnesChangeNothing) {
+// Releases and other keys and buttons do nothing and ask for no redraw; exposure and focus
+// changes only redraw; a quit ends the loop, but the events after it in the same drain apply.
+TEST_F(ControlsTest, PumpHandsOnEveryEventAndRedrawsOnlyWhenThePictureMayChange) {
     EXPECT_TRUE(drain({event(SDL_KEYUP, SDLK_LCTRL), event(SDL_KEYUP, SDLK_ESCAPE),
                        event(SDL_KEYDOWN, SDLK_a), event(SDL_KEYDOWN, SDLK_LALT),
-                       event(SDL_MOUSEBUTTONUP, SDL_BUTTON_WHEELDOWN), event(SDL_ACTIVEEVENT),
-                       event(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT),
-                       event(SDL_MOUSEMOTION, 1, 1)}));
+                       event(SDL_MOUSEBUTTONUP, SDL_BUTTON_WHEELDOWN),
+                       event(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT), event(SDL_MOUSEMOTION, 1, 1)},
+                      false));
     EXPECT_TRUE(eyeAt(60, kHomeOrbitAngle));
     EXPECT_EQ(describe(view), describe({0, kHomeRotZ, false, false, 0}));
+    for (Uint8 type : {SDL_VIDEOEXPOSE, SDL_ACTIVEEVENT}) EXPECT_TRUE(drain({event(type)}, true));
     EXPECT_TRUE(drain({event(SDL_KEYDOWN, SDLK_LCTRL), event(SDL_MOUSEMOTION, 1, 0),
-                       event(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_WHEELUP)}));
+                       event(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_WHEELUP)}, true));
     EXPECT_EQ(describe(view), describe({0, kHomeRotZ + 4, true, false, 0}));
     EXPECT_TRUE(eyeAt(50, kHomeOrbitAngle));
-    EXPECT_FALSE(drain({event(SDL_QUIT), event(SDL_KEYDOWN, SDLK_ESCAPE)}));
+    EXPECT_TRUE(drain({event(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT)}, true)) << "a click to pick";
+    view.pickPending = false;  // as the frame loop's pick leaves it
+    EXPECT_FALSE(drain({event(SDL_QUIT), event(SDL_KEYDOWN, SDLK_ESCAPE)}, true));
     EXPECT_EQ(describe(view), describe({0, 0, true, false, 0})) << "the Escape after the quit";
     EXPECT_TRUE(eyeAt(60, kHomeOrbitAngle));
+    EXPECT_FALSE(drain({event(SDL_QUIT)}, false));
+}
+
+// Of 3 boxes: each key's step from every start, and the box it selects; Escape keeps both.
+TEST_F(ControlsTest, StepKeysShowTheFirstBoxesAndSelectTheLastOfThem) {
+    struct Step {
+        SDLKey key;
+        int32_t from[5];  // the step from 0, 1, 2, 3 shown, and from the whole load
+    };
+    for (const Step& step : {Step{SDLK_PAGEDOWN, {1, 2, 3, 3, 3}}, Step{SDLK_PAGEUP, {0, 0, 1, 2, 2}},
+                             Step{SDLK_HOME, {0, 0, 0, 0, 0}}, Step{SDLK_END, {3, 3, 3, 3, 3}}}) {
+        for (int32_t shown : {0, 1, 2, 3, kWholeLoad}) {
+            scene.boxCount = 3;
+            view.shownBoxes = shown;
+            view.selectedBox = 2;
+            press(step.key);
+            const int32_t want = step.from[std::min(shown, 4)];
+            EXPECT_EQ(view.shownBoxes, want) << "key " << step.key << " from " << shown;
+            EXPECT_EQ(view.selectedBox, want) << "key " << step.key << " from " << shown;
+            press(SDLK_ESCAPE);
+            EXPECT_EQ(describe(view) + " " + std::to_string(view.shownBoxes),
+                      describe({0, 0, false, false, want}) + " " + std::to_string(want)) << "Escape";
+        }
+    }
+    EXPECT_EQ(stepShown(SDLK_a, 1, 3), -1) << "not a step key";
+    EXPECT_EQ(stepShown(SDLK_PAGEDOWN, 0, 0), 0) << "an empty load";
 }
 
 } // namespace

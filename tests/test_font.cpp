@@ -51,14 +51,19 @@ TEST_F(FontListTest, BlockHoldsNinetySixListsThatAdvanceThePen) {
     glDeleteLists(base, kGlyphCount);
 }
 
-TEST_F(FontListTest, HeightWithoutGlyphsSaysSoAndStillHandsBackABlock) {
+// Without glyphs for every height the fonts are unusable; building a block then prints
+// nothing (the window says it once) and still hands back 96 lists that draw nothing.
+TEST_F(FontListTest, HeightWithoutGlyphsIsUnusableSilentlyAndStillHandsBackABlock) {
+    EXPECT_TRUE(fontsUsable(fonts()));
+    FontCache partial = fonts();
+    partial.sets.pop_back();
     const FontCache failed{{GlyphSet{kCaptionPixelHeight, false, {}}}};
-    for (const FontCache& cache : {FontCache{}, failed}) {
+    for (const FontCache& cache : {FontCache{}, failed, partial}) {
+        EXPECT_FALSE(fontsUsable(cache)) << cache.sets.size() << " sets";
         FontLists base = 0;
         testing::internal::CaptureStdout();
         buildFontLists(cache, kCaptionPixelHeight, base);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(),
-                  "probleme pour creer bitmap a partir font window\n");
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
         EXPECT_TRUE(base != 0 && glIsList(base) && glIsList(base + 95)) << "a block from " << base;
         glRasterPos2i(100, 100);
         drawText(base, "abc");

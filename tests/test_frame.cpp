@@ -101,6 +101,22 @@ TEST_F(FrameTest, FrameAfterABlackClearIsWhiteWithBoxesInTheirColours) {
               colourOf(testPalette(), 1)) << "front face of box 1 at " << face;
 }
 
+// Far beyond the fixed far plane of 1000: a box in the far corner of a 5000 x 3000 x 2000
+// container, seen from 8000 away, still shows its colour.
+TEST_F(FrameTest, LargeContainerZoomedOutShowsItsFarCorner) {
+    Camera camera = homeCamera();
+    camera.orbitDistance = 8000;
+    updateEye(camera);
+    const ViewState view;
+    drawFrame(testPalette(), sceneOf(5000, 3000, 2000, {{500, 500, 500, 4500, 0, 1500}}), view,
+              camera, fonts());
+    const Point face = toWindow(4750, 500, 1750);
+    ASSERT_TRUE(face.x >= 0 && face.x < kWindowWidth && face.y >= 0 && face.y < kWindowHeight)
+        << "the far corner's box at " << face;
+    EXPECT_EQ(readPixels()[std::size_t(face.y) * kWindowWidth + std::size_t(face.x)],
+              colourOf(testPalette(), 1)) << "front face of the far box at " << face;
+}
+
 // Per axis: a shaft 7 past the container, the arrowhead beyond it, a tick at every unit below
 // the container's size, all across z (x for the z axis), and the label.
 TEST_F(FrameTest, AxesReachTheirEndsWithTicksAndLabels) {

@@ -1,8 +1,10 @@
-// Tests the layout checker: volumes, overlaps, boxes outside the container, reports and arguments.
+// Tests the layout checker: volumes, overlaps, boxes outside the container, support, stability, loading order, reports and arguments.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <initializer_list>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -17,11 +19,9 @@ constexpr int32_t kMin32 = INT32_MIN, kMax32 = INT32_MAX;
 constexpr auto npos = std::string::npos;
 const Container kRoom{100, 100, 100};
 
-LayoutReport check(Container container, std::initializer_list<Box> boxes) {
-    Scene scene;
-    scene.container = container;
-    for (const Box& box : boxes) scene.boxes[++scene.boxCount] = box;
-    return checkLayout(scene);
+LayoutReport check(Container container, std::initializer_list<Box> boxes,
+                   CheckSettings settings = {}) {
+    return checkLayout(Layout{container, boxes}, settings);
 }
 // A volume as uint64 so that failures print it; one too big shows as the maximum.
 uint64_t u64(Volume v) { return static_cast<uint64_t>(std::min<Volume>(v, UINT64_MAX)); }
@@ -113,26 +113,38 @@ TEST(CheckReports, TextReportListsEveryFindingOnItsOwnLine) {
               "chevauchement des boites 1 et 5 : volume 1\n"
               "chevauchement des boites 2 et 5 : volume 8\n"
               "boite 3 hors du conteneur : axe y, cote max\n"
-              "boite 4 degeneree (dimension nulle ou negative)\n");
+              "boite 4 degeneree (dimension nulle ou negative)\n"
+              "boite 2 en l'air : aucun appui\nboite 5 en l'air : aucun appui\n");
     EXPECT_EQ(formatText("ok.txt", check({10, 10, 0}, {})),
               "fichier : ok.txt\nnombre de boites : 0\nvolume du conteneur : 0\n"
               "volume des boites : 0\ntaux de remplissage : non calculable, le conteneur a un "
-              "volume nul\naucun probleme\n");
+              "volume nul\nconteneur degenere (dimension nulle ou negative)\n");
+    EXPECT_EQ(formatText("f", check({20, 20, 20}, {{4, 4, 4, 0, 0, 0}, {4, 4, 4, 3, 0, 4},
+              {4, 4, 4, 9, 9, 9}, {8, 4, 4, 0, 6, 0}, {4, 4, 4, 0, 6, 4}}, {75, true})),
+              "fichier : f\nnombre de boites : 5\nvolume du conteneur : 8000\n"
+              "volume des boites : 384\ntaux de remplissage : 4.80 %\n"
+              "boite 3 en l'air : aucun appui\nboite 2 instable : son centre est hors de l'appui\n"
+              "boite 2 appuyee a 25 % (minimum 75 %)\nboite 3 appuyee a 0 % (minimum 75 %)\n");
 }
 
 TEST(CheckReports, JsonLineReadsBackWithEveryField) {
     LayoutReport report = check({20, 30, 20}, {{10, 10, 10, 0, 0, 0}, {5, 5, 5, 8, 8, 8},
-                                               {-2, 2, 2, 0, 0, 0}});
+                                               {-2, 2, 2, 0, 0, 0}, {3, 3, 3, 0, 0, 13},
+                                               {10, 10, 3, 0, 0, 10}}, {90, true});
     const std::string line = formatJson("dir/a \"b\"\\c\n.txt", report);
     EXPECT_EQ(line.find('\n'), npos) << line;
     EXPECT_EQ(nlohmann::json::parse(line), nlohmann::json::parse(R"({"file":"dir/a \"b\"\\c\n.txt",
-        "container":{"dimX":20,"dimY":30,"dimZ":20},"boxCount":3,"containerVolume":12000,
-        "boxVolume":1125,"utilisation":9.375,"overlaps":[{"a":1,"b":2,"volume":8}],
-        "outside":[{"box":3,"axis":"x","side":"min"}],"degenerate":[3]})"));
+        "container":{"dimX":20,"dimY":30,"dimZ":20},"boxCount":5,"containerVolume":12000,
+        "boxVolume":1452,"utilisation":12.1,"containerDegenerate":false,
+        "overlaps":[{"a":1,"b":2,"volume":8},{"a":2,"b":5,"volume":12}],
+        "outside":[{"box":3,"axis":"x","side":"min"}],"degenerate":[3],"floating":[2,4],
+        "unstable":[],"support":[{"box":2,"percent":0.0},{"box":4,"percent":0.0}],"order":[{"box":4,"restsOn":5}]})"));
     // A name that is not UTF-8 is kept readable instead of breaking the line.
     const auto flat = nlohmann::json::parse(formatJson("bad\xffname", check({0, 1, 1}, {})));
     EXPECT_EQ(flat["file"], "bad\xef\xbf\xbdname");
     EXPECT_TRUE(flat["utilisation"].is_null()) << flat;
+    EXPECT_TRUE(flat["containerDegenerate"]) << flat;
+    EXPECT_FALSE(flat.contains("order")) << flat;
 }
 
 TEST(CheckArguments, ReadsFlagsAndFilesAndRefusesTheRest) {
@@ -143,10 +155,138 @@ TEST(CheckArguments, ReadsFlagsAndFilesAndRefusesTheRest) {
     options = parseArguments({"a.txt", "--json", "b.txt"});
     EXPECT_TRUE(options.json);
     EXPECT_EQ(options.files, (std::vector<std::string>{"a.txt", "b.txt"}));
-    const std::string usage = " ; usage : boxview-check [--json] FICHIER...";
+    const std::string usage = " ; usage : boxview-check [--json] [--support P] [--order] FICHIER...";
     EXPECT_EQ(parseArguments({}).error, "aucun fichier a verifier" + usage);
     EXPECT_EQ(parseArguments({"a.txt", "--jsn"}).error, "option inconnue : --jsn" + usage);
     EXPECT_EQ(parseArguments({"-h", "a.txt"}).error, "option inconnue : -h" + usage);
+    options = parseArguments({"--support", "75", "--order", "a", "--support=0"});
+    EXPECT_EQ(options.error, "");
+    EXPECT_EQ(options.settings.supportThreshold, 0);
+    EXPECT_TRUE(options.settings.order);
+    EXPECT_EQ(options.files, (std::vector<std::string>{"a"}));
+    for (const char* bad : {"101", "-1", "7.5", "", "1000", "x"}) {
+        EXPECT_EQ(parseArguments({"--support", bad, "a"}).error, "valeur de --support invalide : " +
+                  std::string(bad) + " (un entier de 0 a 100)" + usage);
+    }
+    EXPECT_EQ(parseArguments({"a", "--support"}).error,
+              "--support attend un pourcentage entier de 0 a 100" + usage);
+    EXPECT_TRUE(parseArguments({"--help", "--bad"}).help);
+}
+
+TEST(CheckSupport, GeometryOfWhatABoxStandsOn) {
+    struct Case {
+        const char* name;
+        std::vector<Box> under;  // the boxes before the checked one, which is last
+        Box box;
+        bool onFloor;
+        double percent;
+        bool floating, unstable;
+    };
+    const Box base{10, 10, 10, 0, 0, 0};
+    const Case cases[] = {
+        {"sur le sol", {}, {4, 4, 4, 3, 3, 0}, true, 100, false, false},
+        {"sur une boite", {base}, {4, 4, 4, 3, 3, 10}, false, 100, false, false},
+        {"sur deux boites", {{4, 10, 10, 0, 0, 0}, {4, 10, 10, 6, 0, 0}}, {10, 10, 2, 0, 0, 10},
+         false, 80, false, false},
+        {"sur deux boites qui se chevauchent", {{6, 10, 10, 0, 0, 0}, {6, 10, 10, 2, 0, 0}},
+         {10, 10, 2, 0, 0, 10}, false, 80, false, false},
+        {"a moitie hors du sol", {}, {10, 3, 3, 45, 0, 0}, true, 50, false, false},
+        {"sur une boite plate", {{10, 10, 0, 0, 0, 10}}, {4, 4, 4, 0, 0, 10}, false, 0, true,
+         false},
+        {"arete seulement", {base}, {4, 4, 4, 10, 0, 10}, false, 0, true, false},
+        {"centre au bord de l'appui", {{5, 10, 10, 0, 0, 0}}, {10, 3, 3, 0, 0, 10}, false, 50,
+         false, false},
+        {"centre une demi-unite au-dela", {{5, 10, 10, 0, 0, 0}}, {11, 3, 3, 0, 0, 10}, false,
+         45.45, false, true},
+        {"centre dans l'enveloppe de deux coins", {{2, 2, 10, 0, 0, 0}, {2, 2, 10, 8, 8, 0}},
+         {10, 10, 1, 0, 0, 10}, false, 8, false, false},
+        {"centre hors de l'enveloppe de deux coins", {{2, 2, 10, 0, 0, 0}, {2, 2, 10, 8, 0, 0}},
+         {10, 10, 1, 0, 0, 10}, false, 8, false, true},
+        {"74,999 % reste sous 75", {{1, 74999, 10, 0, 0, 0}}, {1, 100000, 1, 0, 0, 10}, false,
+         74.99, false, false},
+    };
+    for (const Case& c : cases) {
+        Layout layout{{50, 100000, 50}, c.under};
+        layout.boxes.push_back(c.box);
+        LayoutReport report = checkLayout(layout, {});
+        const BoxSupport& s = report.supports.back();
+        std::vector<int> under(c.under.size());
+        for (std::size_t i = 0; i < under.size(); ++i) under[i] = static_cast<int>(i) + 1;
+        if (c.percent == 0) under.clear();
+        EXPECT_EQ(s.onFloor, c.onFloor) << c.name;
+        EXPECT_EQ(s.restsOn, under) << c.name;
+        EXPECT_EQ(s.percent, c.percent) << c.name;
+        EXPECT_EQ(s.floating, c.floating) << c.name;
+        EXPECT_EQ(s.unstable, c.unstable) << c.name << "\n" << formatText("f", report);
+    }
+}
+
+TEST(CheckSupport, OrderDependsOnlyOnTheNumbering) {
+    const Box bottom{10, 10, 10, 0, 0, 0}, top{6, 6, 6, 2, 2, 10};
+    LayoutReport clean = check({20, 20, 20}, {bottom, top}, {50, true});
+    EXPECT_FALSE(hasProblems(clean)) << formatText("f", clean);
+    LayoutReport loaded = check({20, 20, 20}, {top, bottom}, {50, true});
+    EXPECT_EQ(formatText("f", loaded).substr(formatText("f", clean).size() - 15),
+              "boite 1 en l'air : aucun appui\nboite 1 appuyee a 0 % (minimum 50 %)\n"
+              "boite 1 posee sur la boite 2, chargee apres elle\n");
+    // Without --order the whole load is judged, and only supports[] tells the order.
+    LayoutReport whole = check({20, 20, 20}, {top, bottom}, {50, false});
+    EXPECT_FALSE(hasProblems(whole)) << formatText("f", whole);
+    EXPECT_EQ(whole.supports[0].restsOnLater, std::vector<int>{2});
+}
+
+// A few thousand random boxes on a coarse lattice, so that many touch and
+// overlap, checked against every pair compared directly.
+TEST(CheckSupport, MatchesAllPairsOnAGeneratedLoad) {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> size(1, 4), place(0, 40);
+    Layout layout{{44, 44, 44}, {}};
+    for (int n = 0; n < 3000; ++n) {
+        layout.boxes.push_back({size(random), size(random), size(random), place(random),
+                                place(random), place(random) / 2 * 2});
+    }
+    layout.boxes[5].dimX = 0;
+    layout.boxes[6].dimY = -2;
+    LayoutReport report = checkLayout(layout, {});
+    std::size_t overlaps = 0;
+    for (int a = 0; a < 3000; ++a) {
+        const Box& p = layout.boxes[a];
+        std::vector<int> restsOn;
+        std::vector<std::vector<char>> cells(p.dimX > 0 ? p.dimX : 0, std::vector<char>(p.dimY > 0 ? p.dimY : 0));
+        for (int b = 0; b < 3000; ++b) {
+            const Box& q = layout.boxes[b];
+            auto common = [](int32_t p0, int32_t pd, int32_t q0, int32_t qd) {
+                int32_t low = std::max(std::min(p0, p0 + pd), std::min(q0, q0 + qd));
+                int32_t high = std::min(std::max(p0, p0 + pd), std::max(q0, q0 + qd));
+                return std::max(0, high - low);
+            };
+            int x = common(p.posX, p.dimX, q.posX, q.dimX), y = common(p.posY, p.dimY, q.posY, q.dimY);
+            if (b > a && x * y * common(p.posZ, p.dimZ, q.posZ, q.dimZ) > 0) ++overlaps;
+            if (b != a && x * y > 0 && q.posZ + q.dimZ == p.posZ && q.dimX > 0 && q.dimY > 0 &&
+                q.dimZ > 0 && p.dimX > 0 && p.dimY > 0 && p.dimZ > 0) {
+                restsOn.push_back(b + 1);
+                for (int i = std::max(q.posX, p.posX); i < std::min(q.posX + q.dimX, p.posX + p.dimX); ++i) {
+                    for (int j = std::max(q.posY, p.posY); j < std::min(q.posY + q.dimY, p.posY + p.dimY); ++j) {
+                        cells[i - p.posX][j - p.posY] = 1;
+                    }
+                }
+            }
+        }
+        int covered = 0;
+        for (const auto& row : cells) covered += static_cast<int>(std::count(row.begin(), row.end(), 1));
+        if (p.posZ == 0 && !cells.empty() && !cells[0].empty()) covered = p.dimX * p.dimY;
+        const BoxSupport& s = report.supports[a];
+        ASSERT_EQ(s.restsOn, restsOn) << "boite " << a + 1;
+        if (!cells.empty() && !cells[0].empty() && p.dimZ > 0) {
+            ASSERT_EQ(s.percent, std::floor(covered * 10000.0 / (p.dimX * p.dimY)) / 100)
+                << "boite " << a + 1;
+        }
+    }
+    EXPECT_EQ(report.overlaps.size(), overlaps);
+    EXPECT_TRUE(std::is_sorted(report.overlaps.begin(), report.overlaps.end(),
+                               [](const Overlap& l, const Overlap& r) {
+                                   return l.first != r.first ? l.first < r.first : l.second < r.second;
+                               }));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -64,8 +65,13 @@ TEST_F(LoaderTest, AnyWhitespaceArrangementAndTrailingWordsReadTheSame) {
         "\r\n\t 100000\t12 \v8\r\n2\f+2147483647 -2147483648 3\n\n\n0 10 0 1 2 3 "
         "-0000000000000000000000000000004 -5 -6  ",
         "100000 12 8 2 2147483647 -2147483648 3 0 10 0 1 2 3 -4 -5 -6 9 garbage 99999999999\n",
+        // A byte-order mark at the start, and leading zeros read by their value.
+        "\xEF\xBB\xBF" "100000 0012 008 2 2147483647 -2147483648 3 0 10 0 1 2 3 -4 -5 -6",
     };
-    for (const char* content : files) {
+    std::vector<std::string> contents(std::begin(files), std::end(files));
+    contents.push_back("100000 12 8 2 2147483647 -2147483648 " + std::string(101, '0') +
+                       "3 0 10 0 1 2 3 -4 -5 -6");
+    for (const std::string& content : contents) {
         Scene scene;
         EXPECT_EQ(0, load(write(content), scene)) << message;
         EXPECT_EQ("", message);
@@ -88,6 +94,18 @@ TEST_F(LoaderTest, CountsOfZeroOrLessLoadAndAShorterLayoutReplacesALongerOne) {
     EXPECT_EQ(5, scene.boxCount);
     EXPECT_EQ(30, scene.container.dimX);
     EXPECT_EQ(5, scene.boxes[5].dimX);
+    // The checker's layout: the same reader with its own limit, no boxes for a count below 1.
+    Layout layout;
+    std::ostringstream out;
+    ASSERT_EQ(0, readLayout(write(boxesFile(100)), 100, layout, out)) << out.str();
+    ASSERT_EQ(100u, layout.boxes.size());
+    EXPECT_EQ(1000, layout.boxes[99].posX);
+    EXPECT_EQ(-1, readLayout(write(boxesFile(101)), 100, layout, out));
+    EXPECT_EQ((dir / "layout.txt").string() + " : trop de boites (101), 100 au maximum\n", out.str());
+    EXPECT_EQ(100u, layout.boxes.size());
+    ASSERT_EQ(0, readLayout(write("1 2 3 -5"), 100, layout, out));
+    EXPECT_EQ(0u, layout.boxes.size());
+    EXPECT_EQ(3, layout.container.dimZ);
 }
 
 TEST_F(LoaderTest, EveryRefusalNamesTheFileAndLeavesTheSceneAlone) {
@@ -100,6 +118,8 @@ TEST_F(LoaderTest, EveryRefusalNamesTheFileAndLeavesTheSceneAlone) {
         {"1\x01\xff 2 3 0", p + " n'est pas un entier : 1??"},
         {"10 20 30 1 1 2 3 4 5 6abc",
          " : le 10e nombre (posZ de la boite 1) n'est pas un entier : 6abc"},
+        {"10 20 30 1 \xEF\xBB\xBF" "1 1 1 0 0 0",  // a mark anywhere else is no number
+         " : le 5e nombre (dimX de la boite 1) n'est pas un entier : ???1"},
         {"10 20 30 1 2147483648 1 1 0 0 0",
          " : le 5e nombre (dimX de la boite 1) depasse les entiers 32 bits : 2147483648"},
         {"10 20 30 1 1 -2147483649 1 0 0 0",

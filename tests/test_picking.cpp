@@ -83,6 +83,15 @@ TEST_F(PickTest, ModelIsTurnedAboutXThenZ) {
     EXPECT_EQ(pickCentre(90, 90), 0) << "box along z, turned about x then z";
 }
 
+// Box 1 inside box 2: the outer box's face is the one seen, though the inner box ends nearer
+// on the far side.
+TEST_F(PickTest, ClickOnTheOuterOfTwoNestedBoxesPicksTheOuterBox) {
+    scene.boxCount = 2;
+    scene.boxes[1] = {2, 2, 2, -1, 0, -1};
+    scene.boxes[2] = {6, 6, 6, -3, -2, -3};
+    EXPECT_EQ(pickCentre(), 2);
+}
+
 TEST_F(PickTest, DeepStackPicksTheFrontBoxWithEveryRecordKept) {
     for (bool frontLast : {true, false}) {
         scene = Scene{};

@@ -1,4 +1,4 @@
-// The mouse and keyboard controls: model turn, orbit and zoom of the camera, home view, and the click that picks.
+// The mouse and keyboard controls: model turn, orbit and zoom of the camera, home view, load steps, and the click that picks.
 #include "viewer/controls.h"
 
 #include "scene/scene.h"
@@ -19,6 +19,21 @@ void orbit(Camera& camera, double step) {
 
 } // namespace
 
+int32_t stepShown(SDLKey key, int32_t shown, int32_t total) {
+    switch (key) {
+    case SDLK_PAGEDOWN:
+        return shown < total ? shown + 1 : total;
+    case SDLK_PAGEUP:
+        return shown > 0 ? shown - 1 : 0;
+    case SDLK_HOME:
+        return 0;
+    case SDLK_END:
+        return total;
+    default:
+        return -1;
+    }
+}
+
 void handleKeyDown(const SDL_KeyboardEvent& event, const Scene& scene, Camera& camera,
                    ViewState& view) {
     const SDLKey key = event.keysym.sym;
@@ -29,6 +44,12 @@ void handleKeyDown(const SDL_KeyboardEvent& event, const Scene& scene, Camera& c
     if (key == SDLK_LSHIFT || key == SDLK_RSHIFT) {
         view.orbitMode = !view.orbitMode;
         if (view.orbitMode) view.rotateMode = false;
+    }
+    const int32_t step = stepShown(key, shownCount(scene, view), boxesInTable(scene.boxCount));
+    if (step >= 0) {
+        // The box just placed becomes the selection; none on the empty container.
+        view.shownBoxes = step;
+        view.selectedBox = step;
     }
     const double depth = scene.container.dimY;
     switch (key) {

@@ -1,4 +1,4 @@
-// The mouse and keyboard controls: model turn, orbit and zoom of the camera, home view, and the click that picks.
+// The mouse and keyboard controls: model turn, orbit and zoom of the camera, home view, load steps, and the click that picks.
 #pragma once
 
 #include "render/view.h"
@@ -9,7 +9,12 @@
 
 struct Scene;
 
-// Ctrl and Shift latch the modes; the arrows zoom and step around the centre; Escape goes home.
+// How many of total boxes a step key leaves shown, from shown (0..total): Page Down one
+// more (at most total), Page Up one fewer (at least 0), Home none, End all; -1 for other keys.
+int32_t stepShown(SDLKey key, int32_t shown, int32_t total);
+
+// Ctrl and Shift latch the modes; the arrows zoom and step around the centre; Escape goes home
+// (keeping the step and the selection); a step key shows boxes 1..k and selects box k.
 void handleKeyDown(const SDL_KeyboardEvent& event, const Scene& scene, Camera& camera,
                    ViewState& view);
 

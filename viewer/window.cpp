@@ -8,8 +8,9 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
+#include <ostream>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -19,20 +20,20 @@ bool isHeadlessDriver(const char* name) {
     return std::strcmp(name, "offscreen") == 0 || std::strcmp(name, "dummy") == 0;
 }
 
-bool openWindow() {
-    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
-        std::cout << "fenetre impossible a ouvrir : " << SDL_GetError() << std::endl;
+bool openWindow(std::ostream& out) {
+    if (SDL_Init(kVideoInitFlags) < 0) {
+        out << "fenetre impossible a ouvrir : " << SDL_GetError() << std::endl;
         return false;
     }
     char driver[64] = {};
     if (SDL_VideoDriverName(driver, sizeof driver) == nullptr || isHeadlessDriver(driver)) {
-        std::cout << "fenetre impossible a ouvrir : aucun ecran disponible (pilote video "
-                  << (driver[0] != '\0' ? driver : "inconnu") << ")" << std::endl;
+        out << "fenetre impossible a ouvrir : aucun ecran disponible (pilote video "
+            << (driver[0] != '\0' ? driver : "inconnu") << ")" << std::endl;
         return false;
     }
     SDL_WM_SetCaption("Affichage des boites en 3D", "3d-icone.png");
     if (SDL_SetVideoMode(kWindowWidth, kWindowHeight, 32, SDL_OPENGL) == nullptr) {
-        std::cout << "fenetre impossible a ouvrir : " << SDL_GetError() << std::endl;
+        out << "fenetre impossible a ouvrir : " << SDL_GetError() << std::endl;
         return false;
     }
     return true;
@@ -44,34 +45,47 @@ void presentFrame(const Palette& palette, const Scene& scene, const ViewState& v
     SDL_GL_SwapBuffers();
 }
 
+// Every field a frame or a pick reads, so that two views compare equal exactly when they
+// draw the same picture and have the same click waiting.
+auto viewFields(const Camera& c, const ViewState& v) {
+    return std::make_tuple(c.eyeX, c.eyeY, c.eyeZ, c.centerX, c.centerY, c.centerZ,
+                           c.orbitAngle, c.orbitDistance, v.rotX, v.rotZ, v.rotateMode,
+                           v.orbitMode, v.selectedBox, v.shownBoxes, v.pickPending, v.pickX,
+                           v.pickY);
+}
+
 } // namespace
 
 void prepareVideo() {
     setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
+    setenv("SDL_NO_SIGNAL_HANDLERS", "1", 1);
 }
 
-void runViewer(const Scene& scene, const FontCache& fonts) {
-    if (!openWindow()) {
+void runViewer(const Scene& scene, const FontCache& fonts, std::ostream& out) {
+    if (!openWindow(out)) {
         SDL_Quit();
         return;
     }
+    if (!fontsUsable(fonts)) out << "probleme pour creer bitmap a partir font window" << std::endl;
     Camera camera;
     ViewState view;
     Palette palette;
     setHomeView(camera, view, palette);
 
     presentFrame(palette, scene, view, camera, fonts);
-    bool open = true;
-    while (open) {
-        open = handleEvents(scene, camera, view);
+    for (PumpResult pump; pump.open;) {
+        // Between events the window keeps its last picture and the process sleeps.
+        pump = handleEvents(scene, camera, view, out);
+        if (!pump.redraw) continue;
         runPendingPick(scene, camera, view);
         presentFrame(palette, scene, view, camera, fonts);
     }
     SDL_Quit();
 }
 
-bool drainEvents(const PollEvent& poll, const Scene& scene, Camera& camera, ViewState& view) {
-    bool open = true;
+PumpResult drainEvents(const PollEvent& poll, const Scene& scene, Camera& camera, ViewState& view) {
+    PumpResult result;
+    const auto before = viewFields(camera, view);
     SDL_Event event;
     while (poll(&event)) {
         switch (event.type) {
@@ -84,16 +98,34 @@ bool drainEvents(const PollEvent& poll, const Scene& scene, Camera& camera, View
         case SDL_MOUSEBUTTONDOWN:
             handleMouseButtonDown(event.button, scene, camera, view);
             break;
+        case SDL_VIDEOEXPOSE:
+        case SDL_ACTIVEEVENT:
+            // The window system may have dropped what the window showed.
+            result.redraw = true;
+            break;
         case SDL_QUIT:
-            open = false;
+            result.open = false;
             break;
         default:
             break;
         }
     }
-    return open;
+    result.redraw = result.redraw || view.pickPending || viewFields(camera, view) != before;
+    return result;
 }
 
-bool handleEvents(const Scene& scene, Camera& camera, ViewState& view) {
-    return drainEvents(SDL_PollEvent, scene, camera, view);
+PumpResult handleEvents(const Scene& scene, Camera& camera, ViewState& view, std::ostream& out) {
+    SDL_Event first;
+    if (SDL_WaitEvent(&first) == 0) {
+        out << "fenetre : attente des evenements impossible : " << SDL_GetError() << std::endl;
+        return PumpResult{false, false};
+    }
+    bool taken = false;
+    const PollEvent poll = [&](SDL_Event* event) {
+        if (taken) return SDL_PollEvent(event);
+        taken = true;
+        *event = first;
+        return 1;
+    };
+    return drainEvents(poll, scene, camera, view);
 }

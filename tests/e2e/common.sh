@@ -13,19 +13,23 @@ fail() { echo "ECHEC : $1"; failed=$((failed + 1)); }
 abort() { fail "$1"; [ -s "$work/err" ] && echo "erreurs de boxview : $(tail -c 300 "$work/err")"; exit 1; }
 finish() { echo "$failed echec(s)"; [ "$failed" -eq 0 ]; }
 
-# waitFor COMMAND...: retries every tenth of a second until it succeeds; 1 after 30 s (a guard against hangs only).
+# waitFor COMMAND...: retries every tenth of a second until it succeeds; 1 after $waitLimit s (30 unless set:
+# a guard against hangs only).
 waitFor() {
-    local deadline=$((SECONDS + 30))
+    local deadline=$((SECONDS + ${waitLimit:-30}))
     until "$@"; do
         [ "$SECONDS" -ge "$deadline" ] && return 1
         sleep 0.1
     done
 }
 
-# Starts boxview reading a FIFO whose write end stays open on descriptor 3.
+# startViewer [NAME=VALUE...]: starts boxview, with these variables set, reading a FIFO whose write end stays open
+# on descriptor 3. SIGINT and SIGTERM reach it with their default action, as from a terminal (a background job of a
+# script would otherwise ignore SIGINT).
 startViewer() {
+    rm -f "$work/in"
     mkfifo "$work/in"
-    "$viewer" <"$work/in" >"$work/out" 2>"$work/err" &
+    env --default-signal=INT,TERM "$@" "$viewer" <"$work/in" >"$work/out" 2>"$work/err" &
     viewerPid=$!
     exec 3>"$work/in"
 }
@@ -46,6 +50,16 @@ endViewer() {
     viewerPid=
     [ "$status" -eq 0 ] || fail "statut de sortie 0 attendu, obtenu $status"
 }
+# killedBy SIGNAL STATUS WHAT: the signal ends boxview within 5 s, and the shell sees STATUS.
+killedBy() {
+    kill -s "$1" "$viewerPid"
+    waitLimit=5 waitFor ended || abort "$3 : boxview encore en vie 5 s apres SIG$1"
+    wait "$viewerPid"
+    local status=$?
+    viewerPid=
+    exec 3>&-
+    [ "$status" -eq "$2" ] || fail "$3 : statut $2 attendu apres SIG$1, obtenu $status"
+}
 ended() { [[ "$(awk '{print $3}' "/proc/$viewerPid/stat" 2>/dev/null)" =~ ^Z?$ ]]; }
 
 findWindow() { window=$(xdotool search --onlyvisible --name "^$kTitle\$" 2>/dev/null | head -1); [ -n "$window" ]; }
@@ -62,6 +76,8 @@ shot() { xwd -silent -id "$window" -out "$1" 2>/dev/null; }
 pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- | awk 'NR == 2 {print $3}'; }
 count() { convert "$1" ${3:+-crop "$3"} -format %c histogram:info:- | awk -v c="$2" '$3 == c {n += $1} END {print n + 0}'; }
 differing() { compare -metric AE "$1" "$2" null: 2>&1; }
+# differingIn WxH+X+Y A B: how many pixels of that area differ.
+differingIn() { compare -metric AE -extract "$1" "$2" "$3" null: 2>&1; }
 
 # stable FILE: two dumps a tenth of a second apart agree; FILE holds the picture.
 stable() { shot "$work/previous.xwd" && sleep 0.1 && shot "$1" && [ "$(differing "$work/previous.xwd" "$1")" = 0 ]; }

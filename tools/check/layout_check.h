@@ -1,15 +1,19 @@
-// Checks a loaded layout for overlapping, stray and degenerate boxes and writes the findings as text or JSON.
+// Checks a layout for overlapping, stray, degenerate, floating and toppling boxes and for its loading order, and writes the findings as text or JSON.
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <vector>
 
 #include "scene/scene.h"
 
+// The checker's own box limit; the viewer keeps its 60-box table.
+constexpr int64_t kMaxCheckedBoxes = 1000000;
+
 // An exact volume. One extent is at most 2^31 units (the size of a 32-bit
-// dimension), so one volume needs up to 93 bits and the sum of kMaxBoxes
-// volumes stays below 2^99.
+// dimension), so one volume needs up to 93 bits and the sum of
+// kMaxCheckedBoxes volumes stays below 2^113.
 __extension__ typedef unsigned __int128 Volume;
 
 enum class Side { kMin, kMax };
@@ -28,27 +32,62 @@ struct Crossing {
     Side side = Side::kMin;
 };
 
+struct CheckSettings {
+    int supportThreshold = -1;  // -1: no --support; else report boxes supported below it (%)
+    bool order = false;  // judge each box with only the lower-numbered boxes present
+};
+
+// What one box stands on. Only boxes with three positive dimensions get a filled entry.
+struct BoxSupport {
+    bool onFloor = false;  // part of its base rests on the container floor
+    std::vector<int> restsOn;  // numbers of the boxes it rests on, ascending
+    double percent = 0;  // supported share of the base in %, rounded down to two decimals
+    bool floating = false;  // base above the floor and nothing under it
+    bool unstable = false;  // centre of the base outside the convex hull of its contacts
+    std::vector<int> restsOnLater;  // the boxes of restsOn loaded after it (higher numbers)
+};
+
+struct SupportShortfall {
+    int box = 0;
+    double percent = 0;  // rounded down to two decimals
+};
+
+struct OrderIssue {
+    int box = 0;
+    int restsOn = 0;  // a higher-numbered box that it rests on
+};
+
 struct LayoutReport {
     Container container;
-    int boxCount = 0;  // boxes actually checked: 0 when the scene says 0 or less
+    int boxCount = 0;  // boxes actually checked: 0 when the file says 0 or less
+    CheckSettings settings;
     Volume containerVolume = 0;
     Volume boxVolume = 0;  // only boxes whose three dimensions are positive
     bool hasUtilisation = false;  // false when the container volume is 0
     double utilisation = 0.0;  // box volume / container volume x 100
+    bool containerDegenerate = false;  // a container dimension of 0 or less
     std::vector<Overlap> overlaps;
     std::vector<Crossing> outside;
     std::vector<int> degenerate;
+    std::vector<BoxSupport> supports;  // supports[n - 1] for box n, judged on the whole load
+    // Judged on the whole load, or with settings.order as each box was when it was loaded.
+    std::vector<int> floating;
+    std::vector<int> unstable;
+    std::vector<SupportShortfall> support;  // only with a threshold
+    std::vector<OrderIssue> order;  // only with settings.order
 };
 
-// Measures the scene. A box spans from its corner to corner + dimension on
+// Measures the layout. A box spans from its corner to corner + dimension on
 // each axis, whichever way round, so a negative dimension occupies the other
 // side of the corner, as the viewer draws it; the container spans 0..dim the
 // same way. Degenerate boxes (a dimension of 0 or less) are listed as such,
 // are still checked against the container and, when no dimension is 0, for
-// overlaps; their volume is left out of boxVolume.
-LayoutReport checkLayout(const Scene& scene);
+// overlaps; their volume is left out of boxVolume and they neither stand on
+// anything nor carry anything. Boxes are taken as uniform: the load of the
+// boxes above does not count.
+LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings);
 
-// True when the report lists an overlap, a crossing or a degenerate box.
+// True when the report lists any problem.
 bool hasProblems(const LayoutReport& report);
 
 // The French report for one file, one finding a line, each line ended by '\n'.
@@ -59,6 +98,8 @@ std::string formatJson(const std::string& fileName, const LayoutReport& report);
 
 struct CheckOptions {
     bool json = false;
+    bool help = false;  // --help: print helpText() and stop
+    CheckSettings settings;
     std::vector<std::string> files;
     std::string error;  // empty when the command line is usable
 };
@@ -69,8 +110,12 @@ CheckOptions parseArguments(const std::vector<std::string>& args);
 // The one-line usage reminder, without the line end.
 std::string usageText();
 
+// The usage and every option, in French, each line ended by '\n'.
+std::string helpText();
+
 // Checks every file in turn and returns the exit status: 0 when all are
-// clean, 1 when a problem was found, 2 when a file was refused. Reports go to
-// out; the loader's refusals go to out in text mode and to err in JSON mode so
-// that the JSON stream stays one object a line.
+// clean, 1 when a problem was found, 2 when a file was refused or a report
+// could not be written (then one line goes to err). Reports go to out; the
+// reader's refusals go to out in text mode and to err in JSON mode so that the
+// JSON stream stays one object a line.
 int runCheck(const CheckOptions& options, std::ostream& out, std::ostream& err);

@@ -1,0 +1,89 @@
+// Benchmarks of boxview-check on generated loads: reading a layout file alone against reading and checking it, from 100,000 to 1,000,000 boxes.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include "scene/scene.h"
+#include "tools/check/layout_check.h"
+
+namespace {
+
+enum Load { kDenseStack = 0, kScatter = 1 };
+
+// Writes a layout of count boxes and returns its path. The dense stack is a
+// brick wall of ten layers of 10 x 10 x 5 boxes, every other layer shifted by half a box, so
+// that each box above the floor rests on two to four others. The scatter puts
+// boxes of random sizes at random places in a large container.
+std::string generate(Load load, int count) {
+    const std::string path = "/tmp/boxview-bench-check-" + std::to_string(getpid()) + "-v2-" +
+                             std::to_string(load) + "-" + std::to_string(count) + ".txt";
+    if (std::ifstream(path).good()) return path;
+    std::ofstream out(path);
+    std::mt19937 random(12345);
+    if (load == kDenseStack) {
+        const int layers = 10;
+        int side = 1;
+        while (side * side * layers < count) ++side;
+        const int perLayer = side * side;
+        out << side * 10 + 5 << ' ' << side * 10 + 5 << ' ' << layers * 5 << '\n' << count << '\n';
+        for (int n = 0; n < count; ++n) {
+            int layer = n / perLayer, i = n % perLayer;
+            int shift = layer % 2 ? 5 : 0;
+            out << "10 10 5 " << i % side * 10 + shift << ' ' << i / side * 10 + shift << ' '
+                << layer * 5 << '\n';
+        }
+    } else {
+        std::uniform_int_distribution<int> size(1, 50), place(0, 99950);
+        out << "100000 100000 100000\n" << count << '\n';
+        for (int n = 0; n < count; ++n) {
+            out << size(random) << ' ' << size(random) << ' ' << size(random) << ' '
+                << place(random) << ' ' << place(random) << ' ' << place(random) / 100 * 100
+                << '\n';
+        }
+    }
+    return path;
+}
+
+void readOnly(benchmark::State& state) {
+    const std::string path = generate(Load(state.range(0)), static_cast<int>(state.range(1)));
+    std::ostringstream messages;
+    for (auto _ : state) {
+        Layout layout;
+        if (readLayout(path, kMaxCheckedBoxes, layout, messages) != 0) state.SkipWithError("refused");
+        benchmark::DoNotOptimize(layout.boxes.data());
+    }
+}
+
+void readAndCheck(benchmark::State& state) {
+    const std::string path = generate(Load(state.range(0)), static_cast<int>(state.range(1)));
+    std::ostringstream messages;
+    CheckSettings settings;
+    settings.supportThreshold = 75;
+    settings.order = true;
+    for (auto _ : state) {
+        Layout layout;
+        if (readLayout(path, kMaxCheckedBoxes, layout, messages) != 0) state.SkipWithError("refused");
+        LayoutReport report = checkLayout(layout, settings);
+        benchmark::DoNotOptimize(report.supports.data());
+    }
+}
+
+void loads(benchmark::internal::Benchmark* bench) {
+    bench->ArgNames({"load", "boxes"})->Unit(benchmark::kMillisecond);
+    for (int load : {kDenseStack, kScatter}) {
+        for (int count : {100000, 1000000}) bench->Args({load, count});
+    }
+}
+
+BENCHMARK(readOnly)->Apply(loads);
+BENCHMARK(readAndCheck)->Apply(loads);
+
+} // namespace
+
+BENCHMARK_MAIN();
