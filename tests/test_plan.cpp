@@ -76,11 +76,14 @@ protected:
 TEST_F(PlanTest, OnePagePerBoxWithItsStepPositionDimensionsAndProblems) {
     ASSERT_EQ(0, plan({layout, path("plan.pdf")})) << messages;
     EXPECT_NE(std::string::npos, command("pdfinfo " + path("plan.pdf")).find("Pages:           6"));
-    const std::string steps[][3] = {
-        {"Étape 1 / 5 : boîte 1", "Position : x = 12, y = 0, z = 0", "Dimensions : 8 × 6 × 6"},
+    const std::vector<std::string> steps[] = {
+        {"Étape 1 / 5 : boîte 1", "Position : x = 12, y = 0, z = 0", "Dimensions : 8 × 6 × 6",
+         "Appui : posée sur le sol"},
         {"Étape 2 / 5 : boîte 2", "Position : x = 2, y = 0, z = 0", "Dimensions : 8 × 6 × 6"},
-        {"Étape 3 / 5 : boîte 3", "Position : x = 2, y = 0, z = 6", "Dimensions : 4 × 4 × 2"},
-        {"Étape 4 / 5 : boîte 4", "Position : x = 14, y = 2, z = 7", "Dimensions : 3 × 3 × 1"},
+        {"Étape 3 / 5 : boîte 3", "Position : x = 2, y = 0, z = 6", "Dimensions : 4 × 4 × 2",
+         "Appui : posée sur la boîte 2, soutenue à 100 %"},
+        {"Étape 4 / 5 : boîte 4", "Position : x = 14, y = 2, z = 7", "Dimensions : 3 × 3 × 1",
+         "Flotte : ni le sol ni une boîte déjà chargée ne la soutient"},
         {"Étape 5 / 5 : boîte 5", "Dépasse du conteneur : axe x, côté max",
          "Chevauche la boîte 1 (volume 32)"},
     };
@@ -94,7 +97,8 @@ TEST_F(PlanTest, OnePagePerBoxWithItsStepPositionDimensionsAndProblems) {
     }
     const std::string first = command("pdftotext -l 1 " + path("plan.pdf") + " -");
     for (const char* expected : {"Plan de chargement", "Conteneur : 20 × 10 × 8",
-                                 "Nombre de boîtes : 5", "Chevauchement des boîtes 1 et 5"}) {
+                                 "Nombre de boîtes : 5", "Chevauchement des boîtes 1 et 5",
+                                 "Boîte 4 flottante à son étape"}) {
         EXPECT_NE(std::string::npos, first.find(expected)) << expected << " in:\n" << first;
     }
 }

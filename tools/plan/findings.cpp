@@ -52,6 +52,43 @@ std::string boxList(const std::vector<int>& boxes) {
 
 const char* sideName(Side side) { return side == Side::kMin ? "min" : "max"; }
 
+// "85 %", "72,5 %", "33,33 %": the checker's two decimals, without trailing zeros.
+std::string percentText(double percent) {
+    std::string text = frenchNumber(percent, 2);
+    while (text.back() == '0') text.pop_back();
+    if (text.back() == ',') text.pop_back();
+    return text + kNoBreak + "%";
+}
+
+// What a box rests on at its own step: the floor and the boxes loaded before it.
+std::string restText(const BoxSupport& s) {
+    std::vector<int> earlier;
+    for (int box : s.restsOn) {
+        if (std::find(s.restsOnLater.begin(), s.restsOnLater.end(), box) == s.restsOnLater.end()) {
+            earlier.push_back(box);
+        }
+    }
+    std::string text;
+    if (s.onFloor && earlier.empty()) {
+        text = "posée sur le sol";
+    } else if (s.onFloor) {
+        text = "posée sur le sol et sur " + boxList(earlier);
+    } else if (!earlier.empty()) {
+        text = "posée sur " + boxList(earlier);
+    } else if (s.restsOnLater.empty()) {
+        return "Appui : posée sur rien";
+    } else {
+        return "Appui : posée sur rien à son étape, sur " + boxList(s.restsOnLater) +
+               " une fois chargée" + (s.restsOnLater.size() > 1 ? "s" : "");
+    }
+    if (!s.onFloor || s.percent < 100 || !s.restsOnLater.empty()) {
+        text += ", soutenue à " + percentText(s.percent);
+        if (!s.restsOnLater.empty()) text += " une fois " + boxList(s.restsOnLater) + " chargée" +
+                                             (s.restsOnLater.size() > 1 ? "s" : "");
+    }
+    return "Appui : " + text;
+}
+
 } // namespace
 
 std::string frenchNumber(double value, int decimals) {
@@ -66,8 +103,15 @@ std::string frenchNumber(double value, int decimals) {
 }
 
 PlanFindings findPlanFindings(const Scene& scene, int supportThreshold) {
-    (void)supportThreshold;  // the support check is not in this checker yet
-    const LayoutReport report = checkLayout(scene);
+    Layout layout;
+    layout.container = scene.container;
+    const int count = boxesInTable(scene.boxCount);
+    layout.boxes.assign(scene.boxes + 1, scene.boxes + 1 + count);
+    CheckSettings settings;
+    settings.supportThreshold = supportThreshold;
+    settings.order = true;  // each box judged as it stands at its own step
+    const LayoutReport report = checkLayout(layout, settings);
+
     PlanFindings findings;
     const Container& c = scene.container;
     findings.summary.push_back("Conteneur : " + dimensions(c.dimX, c.dimY, c.dimZ));
@@ -78,30 +122,56 @@ PlanFindings findPlanFindings(const Scene& scene, int supportThreshold) {
         findings.summary.push_back("Taux de remplissage : " +
                                    frenchNumber(report.utilisation, 1) + kNoBreak + "%");
     }
-    findings.restsOn.assign(report.boxCount, std::string());
-    findings.boxProblems.assign(report.boxCount, {});
+    findings.restsOn.assign(count, std::string());
+    findings.boxProblems.assign(count, {});
     auto atBox = [&](int box, const std::string& line) {
-        if (box >= 1 && box <= report.boxCount) findings.boxProblems[box - 1].push_back(line);
+        if (box >= 1 && box <= count) findings.boxProblems[box - 1].push_back(line);
     };
+    auto problem = [&](const std::string& line) { findings.problems.push_back(line); };
+    const std::string threshold = frenchNumber(supportThreshold, 0) + kNoBreak + "%";
+
+    if (report.containerDegenerate) problem("Conteneur dégénéré (dimension nulle ou négative)");
     for (const Overlap& o : report.overlaps) {
-        findings.problems.push_back("Chevauchement des boîtes " + std::to_string(o.first) + " et " +
-                                    std::to_string(o.second) + " : volume " +
-                                    volumeText(o.volume));
+        problem("Chevauchement des boîtes " + std::to_string(o.first) + " et " +
+                std::to_string(o.second) + " : volume " + volumeText(o.volume));
         atBox(o.second, "Chevauche la boîte " + std::to_string(o.first) + " (volume " +
                             volumeText(o.volume) + ")");
     }
     for (const Crossing& x : report.outside) {
-        const std::string where =
-            std::string("axe ") + x.axis + ", côté " + sideName(x.side);
-        findings.problems.push_back("Boîte " + std::to_string(x.box) +
-                                    " hors du conteneur : " + where);
+        const std::string where = std::string("axe ") + x.axis + ", côté " + sideName(x.side);
+        problem("Boîte " + std::to_string(x.box) + " hors du conteneur : " + where);
         atBox(x.box, "Dépasse du conteneur : " + where);
     }
     for (int box : report.degenerate) {
-        findings.problems.push_back("Boîte " + std::to_string(box) +
-                                    " dégénérée (dimension nulle ou négative)");
+        problem("Boîte " + std::to_string(box) + " dégénérée (dimension nulle ou négative)");
         atBox(box, "Dégénérée (dimension nulle ou négative)");
     }
-    (void)boxList;
+    for (int box : report.floating) {
+        problem("Boîte " + std::to_string(box) + " flottante à son étape");
+        atBox(box, "Flotte : ni le sol ni une boîte déjà chargée ne la soutient");
+    }
+    for (int box : report.unstable) {
+        problem("Boîte " + std::to_string(box) + " instable à son étape");
+        atBox(box, "Instable : le centre de sa base n'est pas soutenu");
+    }
+    for (const SupportShortfall& s : report.support) {
+        const std::string share = percentText(s.percent);
+        problem("Boîte " + std::to_string(s.box) + " soutenue à " + share + ", moins de " +
+                threshold);
+        atBox(s.box, "Soutenue à " + share + " seulement, moins des " + threshold + " demandés");
+    }
+    for (const OrderIssue& o : report.order) {
+        problem("Boîte " + std::to_string(o.box) + " posée sur la boîte " +
+                std::to_string(o.restsOn) + ", chargée plus tard");
+        atBox(o.box, "Posée sur la boîte " + std::to_string(o.restsOn) + ", chargée plus tard");
+    }
+    for (int n = 1; n <= count && n <= static_cast<int>(report.supports.size()); ++n) {
+        const BoxSupport& s = report.supports[n - 1];
+        if (std::find(report.degenerate.begin(), report.degenerate.end(), n) !=
+            report.degenerate.end()) {
+            continue;
+        }
+        findings.restsOn[n - 1] = restText(s);
+    }
     return findings;
 }

@@ -14,10 +14,10 @@ struct PlanFindings {
     std::vector<std::vector<std::string>> boxProblems;  // boxProblems[n - 1]: shown at step n
 };
 
-// Runs the layout checker on the scene and words its report for the plan. A finding
-// about two boxes is shown at the step of the later one, when it comes into being; a box
-// resting on a later box is flagged at its own step. supportThreshold is the minimum
-// supported percentage (-1 for the checker's default).
+// Runs the layout checker on the scene and words its report for the plan. Each box is
+// judged as it stands at its own step (the checker's loading order): a box resting on a
+// later box is flagged there, and an overlap at the step of the later of its two boxes.
+// supportThreshold is the minimum supported percentage (-1: no such check).
 PlanFindings findPlanFindings(const Scene& scene, int supportThreshold);
 
 // A number with a decimal comma and the given decimals ("72,5"), digits grouped by three.

@@ -17,7 +17,7 @@ constexpr double kStepPictureTop = 52;
 struct PlanOptions {
     std::string layout;
     std::string output;
-    int supportThreshold = -1;  // -1: the checker's default
+    int supportThreshold = -1;  // -1: no support threshold
     bool help = false;
 };
 
