@@ -16,6 +16,7 @@ while read -r name args; do
 done <<'VIEWS'
 petit examples/petit.txt
 complet-boite-5 examples/chargement-complet.txt --select 5
+complet-etape-30 examples/chargement-complet.txt --upto 30
 petit-tourne examples/petit.txt --rotx -20 --rotz 35 --angle 1.3 --distance 40 --select 2
 VIEWS
 exit "$failed"
