@@ -10,14 +10,11 @@
 #include <sstream>
 #include <utility>
 
-#include <boost/geometry.hpp>
-#include <boost/geometry/index/rtree.hpp>
+#include <sys/mman.h>
+
 #include <nlohmann/json.hpp>
 
 namespace {
-
-namespace bg = boost::geometry;
-namespace bgi = boost::geometry::index;
 
 constexpr char kAxisNames[3] = {'x', 'y', 'z'};
 
@@ -56,18 +53,6 @@ Volume volumeOf(const Extent3& extent) {
     return product(extent.axes[0].high - extent.axes[0].low,
                    extent.axes[1].high - extent.axes[1].low,
                    extent.axes[2].high - extent.axes[2].low);
-}
-
-// Volume shared by two extents; 0 when they only touch or are apart.
-Volume intersection(const Extent3& a, const Extent3& b) {
-    int64_t lengths[3];
-    for (int axis = 0; axis < 3; ++axis) {
-        int64_t low = std::max(a.axes[axis].low, b.axes[axis].low);
-        int64_t high = std::min(a.axes[axis].high, b.axes[axis].high);
-        if (high <= low) return 0;
-        lengths[axis] = high - low;
-    }
-    return product(lengths[0], lengths[1], lengths[2]);
 }
 
 bool isDegenerate(const Box& box) {
@@ -241,75 +226,270 @@ double percentOf(uint64_t area, uint64_t footprint) {
     return static_cast<double>(static_cast<uint64_t>(hundredths)) / 100.0;
 }
 
-// The tree holds single-precision bounds rounded outward, half the size of
-// exact ones: it only finds candidates, which are then judged exactly.
-using Point3 = bg::model::point<float, 3, bg::cs::cartesian>;
-using Bounds = bg::model::box<Point3>;
-using Entry = std::pair<Bounds, uint32_t>;  // the bounds of boxes[index]
-using Tree = bgi::rtree<Entry, bgi::rstar<16>>;
-
-float below(int64_t value) {
-    float rounded = static_cast<float>(value);
-    return static_cast<int64_t>(rounded) > value ? std::nextafter(rounded, -INFINITY) : rounded;
+// Reserves room for count items. A table of many megabytes asks the kernel for
+// huge pages: on a virtual machine each first touch of a 4 KB page can cost
+// tens of microseconds, which for the table of a million boxes outweighs the
+// whole check. Only the pages touched count towards the memory used.
+template <typename T>
+void reserveLarge(std::vector<T>& items, std::size_t count) {
+    items.reserve(count);
+#ifdef MADV_HUGEPAGE
+    constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
+    const uintptr_t start = reinterpret_cast<uintptr_t>(items.data());
+    const uintptr_t end = start + items.capacity() * sizeof(T);
+    const uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
+    if (end >= first + 2 * kHugePage) {
+        madvise(reinterpret_cast<void*>(first), (end - first) & ~(kHugePage - 1), MADV_HUGEPAGE);
+    }
+#endif
 }
 
-float above(int64_t value) {
-    float rounded = static_cast<float>(value);
-    return static_cast<int64_t>(rounded) < value ? std::nextafter(rounded, INFINITY) : rounded;
-}
+// Every pair of boxes that share some interior, and every box resting on
+// another, found by one sweep along x inside the cells of a grid over y and z.
+//
+// Each box takes part in the cells its interior meets in y and, in z, the
+// cells from its base up to and including its top face, so that a box and the
+// one standing on it share the cell of their common plane. Within a cell the
+// boxes come in order of their low x, and each is compared only with the boxes
+// of the same cell still open at that x. A pair met in several cells is taken
+// only in the cell that holds the low corner of what the two share (their
+// common volume, or their common rectangle in the plane where they meet). The
+// few boxes that would fill too many cells are compared with every box instead.
+struct Contact {
+    uint32_t upper = 0;  // index of the box on top
+    uint32_t lower = 0;
+};
 
-Bounds boundsOf(const Extent3& e) {
-    return Bounds(Point3(below(e.axes[0].low), below(e.axes[1].low), below(e.axes[2].low)),
-                  Point3(above(e.axes[0].high), above(e.axes[1].high), above(e.axes[2].high)));
-}
+constexpr uint64_t kMaxCellsPerBox = 16;
+constexpr std::size_t kMaxWideBoxes = 32;
 
-// What a box's query must find: boxes sharing some of its interior, and boxes
-// whose top meets its base over a positive area. Coordinates are whole, so
-// the box less half a unit on each side, and at the top, finds exactly those
-// and leaves out the boxes that only touch a side or stand on it.
-Bounds queryBoundsOf(const Extent3& e) {
-    auto down = [](double value) {
-        float rounded = static_cast<float>(value);
-        return rounded > value ? std::nextafter(rounded, -INFINITY) : rounded;
-    };
-    auto up = [](double value) {
-        float rounded = static_cast<float>(value);
-        return rounded < value ? std::nextafter(rounded, INFINITY) : rounded;
-    };
-    return Bounds(Point3(down(e.axes[0].low + 0.5), down(e.axes[1].low + 0.5), down(e.axes[2].low)),
-                  Point3(up(e.axes[0].high - 0.5), up(e.axes[1].high - 0.5), up(e.axes[2].high - 0.5)));
-}
+// What the search records for a pair of boxes a, b (indices, a != b).
+struct PairSink {
+    std::vector<Overlap>& overlaps;
+    std::vector<Contact>& contacts;
+};
 
-// Every box with an interior, packed into an R-tree at once.
-Tree buildTree(const std::vector<Box>& boxes) {
-    std::vector<Entry> entries;
-    entries.reserve(boxes.size());
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        if (!hasZeroDimension(boxes[i])) {
-            entries.emplace_back(boundsOf(boxExtent(boxes[i])), static_cast<uint32_t>(i));
+// Records what a and b share when their footprints share [y0, y1) in y and
+// [x0, x1) in x with positive lengths; z0 and z1 are the common span in z.
+inline void recordPair(PairSink& sink, uint32_t a, uint32_t b, const Extent3& ea, const Extent3& eb,
+                       bool solidA, bool solidB, int64_t xLength, int64_t yLength, int64_t z0,
+                       int64_t z1) {
+    if (z0 < z1) {
+        sink.overlaps.push_back(Overlap{static_cast<int>(std::min(a, b)) + 1,
+                                        static_cast<int>(std::max(a, b)) + 1,
+                                        product(xLength, yLength, z1 - z0)});
+    } else if (z0 == z1 && solidA && solidB) {
+        if (ea.axes[2].high == eb.axes[2].low) {
+            sink.contacts.push_back(Contact{b, a});
+        } else {
+            sink.contacts.push_back(Contact{a, b});
         }
     }
-    return Tree(entries.begin(), entries.end());
 }
 
-// An output iterator that hands each entry to a function, so that query
-// results are judged as they are found.
-template <typename Visit>
-struct VisitOutput {
-    using iterator_category = std::output_iterator_tag;
-    using value_type = void;
-    using difference_type = std::ptrdiff_t;
-    using pointer = void;
-    using reference = void;
-    Visit* visit;
-    VisitOutput& operator*() { return *this; }
-    VisitOutput& operator++() { return *this; }
-    VisitOutput& operator++(int) { return *this; }
-    VisitOutput& operator=(const Entry& entry) {
-        (*visit)(entry.second);
-        return *this;
+// Compares box a with box b directly.
+inline void comparePair(PairSink& sink, uint32_t a, uint32_t b, const Extent3& ea,
+                        const Extent3& eb, bool solidA, bool solidB) {
+    int64_t x0 = std::max(ea.axes[0].low, eb.axes[0].low);
+    int64_t x1 = std::min(ea.axes[0].high, eb.axes[0].high);
+    int64_t y0 = std::max(ea.axes[1].low, eb.axes[1].low);
+    int64_t y1 = std::min(ea.axes[1].high, eb.axes[1].high);
+    if (x1 <= x0 || y1 <= y0) return;
+    recordPair(sink, a, b, ea, eb, solidA, solidB, x1 - x0, y1 - y0,
+               std::max(ea.axes[2].low, eb.axes[2].low), std::min(ea.axes[2].high, eb.axes[2].high));
+}
+
+int bitsOf(uint64_t value) {
+    int bits = 0;
+    while (value >> bits) ++bits;
+    return bits;
+}
+
+// The indices of the boxes, ordered by low x: a radix sort on 11-bit digits.
+std::vector<uint32_t> byLowX(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
+                             int64_t origin) {
+    std::vector<uint32_t> order, spare;
+    reserveLarge(order, members.size());
+    reserveLarge(spare, members.size());
+    order = members;
+    spare.resize(members.size());
+    uint64_t largest = 0;
+    for (uint32_t i : members) largest = std::max(largest, uint64_t(boxExtent(boxes[i]).axes[0].low - origin));
+    const int bits = bitsOf(largest);
+    std::vector<uint32_t> counts(2048 + 1);
+    for (int shift = 0; shift < bits; shift += 11) {
+        std::fill(counts.begin(), counts.end(), 0);
+        for (uint32_t i : order) ++counts[((uint64_t(boxExtent(boxes[i]).axes[0].low - origin) >> shift) & 2047) + 1];
+        for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
+        for (uint32_t i : order) spare[counts[(uint64_t(boxExtent(boxes[i]).axes[0].low - origin) >> shift) & 2047]++] = i;
+        order.swap(spare);
     }
+    return order;
+}
+
+// The sides of the grid's cells in y and z, as powers of two: about the median
+// size of the boxes, grown until few boxes fill too many cells.
+struct Grid {
+    int64_t originY = 0, originZ = 0;
+    int shiftY = 0, shiftZ = 0;
+    uint32_t cellY(int64_t y) const { return static_cast<uint32_t>(uint64_t(y - originY) >> shiftY); }
+    uint32_t cellZ(int64_t z) const { return static_cast<uint32_t>(uint64_t(z - originZ) >> shiftZ); }
 };
+
+struct CellRange {
+    uint32_t y0, y1, z0, z1;  // inclusive
+    uint64_t count() const { return uint64_t(y1 - y0 + 1) * uint64_t(z1 - z0 + 1); }
+};
+
+CellRange cellsOf(const Grid& grid, const Extent3& e) {
+    return CellRange{grid.cellY(e.axes[1].low), grid.cellY(e.axes[1].high - 1),
+                     grid.cellZ(e.axes[2].low), grid.cellZ(e.axes[2].high)};
+}
+
+int64_t medianSize(const std::vector<Box>& boxes, const std::vector<uint32_t>& members, int axis) {
+    std::vector<int64_t> sizes;
+    const std::size_t step = std::max<std::size_t>(1, members.size() / 1024);
+    for (std::size_t i = 0; i < members.size(); i += step) {
+        const Span span = boxExtent(boxes[members[i]]).axes[axis];
+        sizes.push_back(span.high - span.low);
+    }
+    std::nth_element(sizes.begin(), sizes.begin() + sizes.size() / 2, sizes.end());
+    return sizes[sizes.size() / 2];
+}
+
+// An open box of the sweep.
+struct Open {
+    Extent3 extent;
+    uint32_t box;
+    uint32_t cellY, cellZ;
+    bool solid;
+};
+
+// members: the boxes with no dimension of 0; solid[i]: box i has three positive dimensions.
+void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
+               const std::vector<char>& solid, PairSink& sink) {
+    if (members.size() < 2) return;
+    Grid grid;
+    int64_t originX = INT64_MAX, topY = INT64_MIN, topZ = INT64_MIN;
+    grid.originY = grid.originZ = INT64_MAX;
+    for (uint32_t i : members) {
+        const Extent3 e = boxExtent(boxes[i]);
+        originX = std::min(originX, e.axes[0].low);
+        grid.originY = std::min(grid.originY, e.axes[1].low);
+        grid.originZ = std::min(grid.originZ, e.axes[2].low);
+        topY = std::max(topY, e.axes[1].high);
+        topZ = std::max(topZ, e.axes[2].high);
+    }
+    // Cell numbers must stay within 31 bits.
+    const int leastY = std::max(0, bitsOf(uint64_t(topY - grid.originY)) - 31);
+    const int leastZ = std::max(0, bitsOf(uint64_t(topZ - grid.originZ)) - 31);
+    grid.shiftY = std::max(leastY, bitsOf(uint64_t(medianSize(boxes, members, 1))) - 1);
+    grid.shiftZ = std::max(leastZ, bitsOf(uint64_t(medianSize(boxes, members, 2))) - 1);
+    std::vector<uint32_t> wide;
+    uint64_t entries = 0;
+    for (;;) {
+        wide.clear();
+        entries = 0;
+        for (uint32_t i : members) {
+            uint64_t count = cellsOf(grid, boxExtent(boxes[i])).count();
+            if (count > kMaxCellsPerBox) {
+                wide.push_back(i);
+                if (wide.size() > kMaxWideBoxes) break;
+            } else {
+                entries += count;
+            }
+        }
+        if (wide.size() <= kMaxWideBoxes) break;
+        ++grid.shiftY;
+        ++grid.shiftZ;
+    }
+
+    // The wide boxes against every other box, each pair once.
+    std::vector<char> isWide(boxes.size(), 0);
+    for (uint32_t w : wide) isWide[w] = 1;
+    for (uint32_t w : wide) {
+        for (uint32_t i : members) {
+            if (i == w || (isWide[i] && i < w)) continue;
+            comparePair(sink, w, i, boxExtent(boxes[w]), boxExtent(boxes[i]), solid[w], solid[i]);
+        }
+    }
+
+    // Cells numbered directly when the grid is small enough, else hashed.
+    uint32_t rows = 0, layers = 0;
+    for (uint32_t i : members) {
+        if (isWide[i]) continue;
+        CellRange r = cellsOf(grid, boxExtent(boxes[i]));
+        rows = std::max(rows, r.y1 + 1);
+        layers = std::max(layers, r.z1 + 1);
+    }
+    const bool direct = uint64_t(rows) * layers <= 4 * entries + 1024;
+    int hashBits = 1;
+    while ((uint64_t{1} << hashBits) < entries) ++hashBits;
+    const std::size_t buckets = direct ? std::size_t(rows) * layers : std::size_t{1} << hashBits;
+    auto bucketOf = [&](uint32_t y, uint32_t z) -> std::size_t {
+        if (direct) return std::size_t(z) * rows + y;
+        return static_cast<std::size_t>((uint64_t(y) * 0x9E3779B97F4A7C15ull ^
+                                         uint64_t(z) * 0xC2B2AE3D27D4EB4Full) >> (64 - hashBits));
+    };
+
+    std::vector<uint32_t> starts;
+    reserveLarge(starts, buckets + 1);
+    starts.resize(buckets + 1);
+    for (uint32_t i : members) {
+        if (isWide[i]) continue;
+        CellRange r = cellsOf(grid, boxExtent(boxes[i]));
+        for (uint32_t z = r.z0; z <= r.z1; ++z) {
+            for (uint32_t y = r.y0; y <= r.y1; ++y) ++starts[bucketOf(y, z) + 1];
+        }
+    }
+    for (std::size_t b = 1; b <= buckets; ++b) starts[b] += starts[b - 1];
+    struct Entry {
+        uint32_t box, cellY, cellZ;
+    };
+    std::vector<Entry> cells;
+    reserveLarge(cells, entries);
+    cells.resize(entries);
+    {
+        std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
+        for (uint32_t i : byLowX(boxes, members, originX)) {
+            if (isWide[i]) continue;
+            CellRange r = cellsOf(grid, boxExtent(boxes[i]));
+            for (uint32_t z = r.z0; z <= r.z1; ++z) {
+                for (uint32_t y = r.y0; y <= r.y1; ++y) cells[next[bucketOf(y, z)]++] = Entry{i, y, z};
+            }
+        }
+    }
+
+    std::vector<Open> open;
+    for (std::size_t b = 0; b < buckets; ++b) {
+        if (starts[b + 1] - starts[b] < 2) continue;
+        open.clear();
+        for (uint32_t k = starts[b]; k < starts[b + 1]; ++k) {
+            const Entry& entry = cells[k];
+            const Extent3 e = boxExtent(boxes[entry.box]);
+            const bool solidE = solid[entry.box];
+            for (std::size_t j = 0; j < open.size();) {
+                const Open& a = open[j];
+                if (a.extent.axes[0].high <= e.axes[0].low) {
+                    open[j] = open.back();
+                    open.pop_back();
+                    continue;
+                }
+                ++j;
+                if (a.cellY != entry.cellY || a.cellZ != entry.cellZ) continue;
+                const int64_t y0 = std::max(a.extent.axes[1].low, e.axes[1].low);
+                const int64_t y1 = std::min(a.extent.axes[1].high, e.axes[1].high);
+                if (y1 <= y0 || grid.cellY(y0) != entry.cellY) continue;
+                const int64_t z0 = std::max(a.extent.axes[2].low, e.axes[2].low);
+                const int64_t z1 = std::min(a.extent.axes[2].high, e.axes[2].high);
+                if (z1 < z0 || grid.cellZ(z0) != entry.cellZ) continue;
+                const int64_t xLength = std::min(a.extent.axes[0].high, e.axes[0].high) - e.axes[0].low;
+                recordPair(sink, a.box, entry.box, a.extent, e, a.solid, solidE, xLength, y1 - y0, z0, z1);
+            }
+            open.push_back(Open{e, entry.box, entry.cellY, entry.cellZ, solidE});
+        }
+    }
+}
 
 std::string volumeText(Volume volume) {
     if (volume == 0) return "0";
@@ -368,14 +548,21 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
                                  layout.container.dimZ <= 0;
     report.containerVolume = report.containerDegenerate ? 0 : volumeOf(container);
 
+    std::vector<char> solid;
+    std::vector<uint32_t> members;  // boxes with an interior, even if turned inside out
+    reserveLarge(solid, boxes.size());
+    solid.resize(boxes.size());
+    reserveLarge(members, boxes.size());
     for (int n = 1; n <= report.boxCount; ++n) {
         const Box& box = boxes[n - 1];
-        Extent3 extent = boxExtent(box);
+        const Extent3 extent = boxExtent(box);
         if (isDegenerate(box)) {
             report.degenerate.push_back(n);
         } else {
             report.boxVolume += volumeOf(extent);
+            solid[n - 1] = 1;
         }
+        if (!hasZeroDimension(box)) members.push_back(static_cast<uint32_t>(n - 1));
         for (int axis = 0; axis < 3; ++axis) {
             if (extent.axes[axis].low < container.axes[axis].low) {
                 report.outside.push_back(Crossing{n, kAxisNames[axis], Side::kMin});
@@ -386,55 +573,45 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
         }
     }
 
-    // One query per box finds the boxes that overlap it and those under it
-    // whose top meets its base.
-    const Tree tree = buildTree(boxes);
+    // The boxes under each box, grouped by the box on top.
+    std::vector<uint32_t> underStarts, under;
+    reserveLarge(underStarts, boxes.size() + 1);
+    underStarts.resize(boxes.size() + 1);
+    {
+        std::vector<Contact> contacts;
+        reserveLarge(contacts, 4 * boxes.size());
+        PairSink sink{report.overlaps, contacts};
+        findPairs(boxes, members, solid, sink);
+        std::vector<uint32_t>().swap(members);
+        for (const Contact& c : contacts) ++underStarts[c.upper + 1];
+        for (std::size_t i = 1; i <= boxes.size(); ++i) underStarts[i] += underStarts[i - 1];
+        reserveLarge(under, contacts.size());
+        under.resize(contacts.size());
+        std::vector<uint32_t> next(underStarts.begin(), underStarts.end() - 1);
+        for (const Contact& c : contacts) under[next[c.upper]++] = c.lower;
+    }
+
+    reserveLarge(report.supports, boxes.size());
     report.supports.resize(boxes.size());
-    std::vector<Overlap> overlapsHere;
-    std::vector<std::pair<int, Rect>> contacts;  // supporter (0: the floor), common rectangle
     std::vector<Rect> rects;
     Scratch scratch;
-    // The boxes are visited in the tree's own order, neighbours one after the
-    // other, which keeps the nodes a query reads in the cache; the findings are
-    // put back in box order at the end. A box with a zero dimension is not in
-    // the tree and has nothing to find.
-    for (const Entry& entry : tree) {
-        const int n = static_cast<int>(entry.second) + 1;
-        const Box& box = boxes[n - 1];
-        const Extent3 extent = boxExtent(box);
-        const bool solid = !isDegenerate(box);
-        overlapsHere.clear();
-        contacts.clear();
-        auto visit = [&](uint32_t index) {
-            const int other = static_cast<int>(index) + 1;
-            if (other == n) return;
-            const Extent3 otherExtent = boxExtent(boxes[index]);
-            if (other > n) {
-                Volume shared = intersection(extent, otherExtent);
-                if (shared != 0) overlapsHere.push_back(Overlap{n, other, shared});
-            }
-            Rect common;
-            if (solid && otherExtent.axes[2].high == extent.axes[2].low &&
-                !isDegenerate(boxes[index]) && footprintOverlap(extent, otherExtent, common)) {
-                contacts.emplace_back(other, common);
-            }
-        };
-        tree.query(bgi::intersects(queryBoundsOf(extent)), VisitOutput<decltype(visit)>{&visit});
-        report.overlaps.insert(report.overlaps.end(), overlapsHere.begin(), overlapsHere.end());
-        if (!solid) continue;
-
+    for (int n = 1; n <= report.boxCount; ++n) {
+        if (!solid[n - 1]) continue;
+        const Extent3 extent = boxExtent(boxes[n - 1]);
         BoxSupport& support = report.supports[n - 1];
-        Rect floorPart;
-        if (extent.axes[2].low == 0 && footprintOverlap(extent, container, floorPart)) {
-            support.onFloor = true;
-            contacts.emplace_back(0, floorPart);
-        }
-        std::sort(contacts.begin(), contacts.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        const auto first = under.begin() + underStarts[n - 1], last = under.begin() + underStarts[n];
+        std::sort(first, last);
         rects.clear();
-        for (const auto& [supporter, rect] : contacts) {
-            rects.push_back(rect);
-            if (supporter == 0) continue;
+        Rect common;
+        if (extent.axes[2].low == 0 && footprintOverlap(extent, container, common)) {
+            support.onFloor = true;
+            rects.push_back(common);
+        }
+        support.restsOn.reserve(static_cast<std::size_t>(last - first));
+        for (auto it = first; it != last; ++it) {
+            footprintOverlap(extent, boxExtent(boxes[*it]), common);
+            rects.push_back(common);
+            const int supporter = static_cast<int>(*it) + 1;
             support.restsOn.push_back(supporter);
             if (supporter > n) support.restsOnLater.push_back(supporter);
         }
@@ -447,10 +624,10 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
         support.unstable = whole.area != 0 && !whole.centreHeld;
 
         // With the order checked, the box is judged with only the earlier boxes
-        // under it; the contacts are sorted by supporter, floor first.
+        // under it; the contacts are in the order of their supporters, floor first.
         Judgement judged = whole;
         if (settings.order && !support.restsOnLater.empty()) {
-            rects.resize(contacts.size() - support.restsOnLater.size());
+            rects.resize(rects.size() - support.restsOnLater.size());
             judged = judge(extent, rects, scratch);
             for (int later : support.restsOnLater) report.order.push_back(OrderIssue{n, later});
         }
@@ -465,13 +642,6 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
 
     std::sort(report.overlaps.begin(), report.overlaps.end(), [](const Overlap& a, const Overlap& b) {
         return a.first != b.first ? a.first < b.first : a.second < b.second;
-    });
-    std::sort(report.floating.begin(), report.floating.end());
-    std::sort(report.unstable.begin(), report.unstable.end());
-    std::sort(report.support.begin(), report.support.end(),
-              [](const SupportShortfall& a, const SupportShortfall& b) { return a.box < b.box; });
-    std::sort(report.order.begin(), report.order.end(), [](const OrderIssue& a, const OrderIssue& b) {
-        return a.box != b.box ? a.box < b.box : a.restsOn < b.restsOn;
     });
 
     if (report.containerVolume != 0) {
