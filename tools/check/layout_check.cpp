@@ -260,7 +260,7 @@ struct Contact {
     uint32_t lower = 0;
 };
 
-constexpr uint64_t kMaxCellsPerBox = 16;
+constexpr uint64_t kMaxCellsPerBox = 64;
 constexpr std::size_t kMaxWideBoxes = 32;
 
 // What the search records for a pair of boxes a, b (indices, a != b).
@@ -305,26 +305,41 @@ int bitsOf(uint64_t value) {
     return bits;
 }
 
-// The indices of the boxes, ordered by low x: a radix sort on 11-bit digits.
-std::vector<uint32_t> byLowX(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
-                             int64_t origin) {
-    std::vector<uint32_t> order, spare;
-    reserveLarge(order, members.size());
-    reserveLarge(spare, members.size());
-    order = members;
-    spare.resize(members.size());
+// A box and its index, as the sweep reads them.
+struct Placed {
+    Box box;
+    uint32_t index;
+};
+
+// The boxes of members that are not wide, ordered by low x: a radix sort on
+// 11-bit digits that carries the boxes themselves, so that the later passes
+// read them in order.
+std::vector<Placed> byLowX(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
+                           const std::vector<char>& isWide, int64_t origin) {
+    std::vector<Placed> sorted, spare;
+    reserveLarge(sorted, members.size());
     uint64_t largest = 0;
-    for (uint32_t i : members) largest = std::max(largest, uint64_t(boxExtent(boxes[i]).axes[0].low - origin));
+    for (uint32_t i : members) {
+        if (isWide[i]) continue;
+        sorted.push_back(Placed{boxes[i], i});
+        largest = std::max(largest, uint64_t(boxExtent(boxes[i]).axes[0].low - origin));
+    }
     const int bits = bitsOf(largest);
+    if (bits == 0) return sorted;
+    reserveLarge(spare, sorted.size());
+    spare.resize(sorted.size());
     std::vector<uint32_t> counts(2048 + 1);
+    auto digit = [origin](const Placed& p, int shift) {
+        return (uint64_t(boxExtent(p.box).axes[0].low - origin) >> shift) & 2047;
+    };
     for (int shift = 0; shift < bits; shift += 11) {
         std::fill(counts.begin(), counts.end(), 0);
-        for (uint32_t i : order) ++counts[((uint64_t(boxExtent(boxes[i]).axes[0].low - origin) >> shift) & 2047) + 1];
+        for (const Placed& p : sorted) ++counts[digit(p, shift) + 1];
         for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
-        for (uint32_t i : order) spare[counts[(uint64_t(boxExtent(boxes[i]).axes[0].low - origin) >> shift) & 2047]++] = i;
-        order.swap(spare);
+        for (const Placed& p : sorted) spare[counts[digit(p, shift)]++] = p;
+        sorted.swap(spare);
     }
-    return order;
+    return sorted;
 }
 
 // The sides of the grid's cells in y and z, as powers of two: about the median
@@ -361,7 +376,6 @@ int64_t medianSize(const std::vector<Box>& boxes, const std::vector<uint32_t>& m
 struct Open {
     Extent3 extent;
     uint32_t box;
-    uint32_t cellY, cellZ;
     bool solid;
 };
 
@@ -383,8 +397,8 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
     // Cell numbers must stay within 31 bits.
     const int leastY = std::max(0, bitsOf(uint64_t(topY - grid.originY)) - 31);
     const int leastZ = std::max(0, bitsOf(uint64_t(topZ - grid.originZ)) - 31);
-    grid.shiftY = std::max(leastY, bitsOf(uint64_t(medianSize(boxes, members, 1))) - 1);
-    grid.shiftZ = std::max(leastZ, bitsOf(uint64_t(medianSize(boxes, members, 2))) - 1);
+    grid.shiftY = std::max(leastY, bitsOf(uint64_t(medianSize(boxes, members, 1))));
+    grid.shiftZ = std::max(leastZ, bitsOf(uint64_t(medianSize(boxes, members, 2))));
     std::vector<uint32_t> wide;
     uint64_t entries = 0;
     for (;;) {
@@ -414,80 +428,74 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
         }
     }
 
-    // Cells numbered directly when the grid is small enough, else hashed.
-    uint32_t rows = 0, layers = 0;
-    for (uint32_t i : members) {
-        if (isWide[i]) continue;
-        CellRange r = cellsOf(grid, boxExtent(boxes[i]));
-        rows = std::max(rows, r.y1 + 1);
-        layers = std::max(layers, r.z1 + 1);
-    }
-    const bool direct = uint64_t(rows) * layers <= 4 * entries + 1024;
-    int hashBits = 1;
-    while ((uint64_t{1} << hashBits) < entries) ++hashBits;
-    const std::size_t buckets = direct ? std::size_t(rows) * layers : std::size_t{1} << hashBits;
-    auto bucketOf = [&](uint32_t y, uint32_t z) -> std::size_t {
-        if (direct) return std::size_t(z) * rows + y;
-        return static_cast<std::size_t>((uint64_t(y) * 0x9E3779B97F4A7C15ull ^
-                                         uint64_t(z) * 0xC2B2AE3D27D4EB4Full) >> (64 - hashBits));
-    };
-
-    std::vector<uint32_t> starts;
-    reserveLarge(starts, buckets + 1);
-    starts.resize(buckets + 1);
-    for (uint32_t i : members) {
-        if (isWide[i]) continue;
-        CellRange r = cellsOf(grid, boxExtent(boxes[i]));
-        for (uint32_t z = r.z0; z <= r.z1; ++z) {
-            for (uint32_t y = r.y0; y <= r.y1; ++y) ++starts[bucketOf(y, z) + 1];
-        }
-    }
-    for (std::size_t b = 1; b <= buckets; ++b) starts[b] += starts[b - 1];
+    // Every cell a box meets, listed in order of low x and then sorted by cell
+    // with a stable radix sort, so that each cell's boxes stay in order of x.
+    const std::vector<Placed> sorted = byLowX(boxes, members, isWide, originX);
+    uint32_t rows = 0;
+    for (const Placed& p : sorted) rows = std::max(rows, cellsOf(grid, boxExtent(p.box)).y1 + 1);
     struct Entry {
-        uint32_t box, cellY, cellZ;
+        uint64_t cell;  // z * rows + y
+        uint32_t place;  // in sorted
     };
-    std::vector<Entry> cells;
+    std::vector<Entry> cells, spare;
     reserveLarge(cells, entries);
-    cells.resize(entries);
-    {
-        std::vector<uint32_t> next(starts.begin(), starts.end() - 1);
-        for (uint32_t i : byLowX(boxes, members, originX)) {
-            if (isWide[i]) continue;
-            CellRange r = cellsOf(grid, boxExtent(boxes[i]));
-            for (uint32_t z = r.z0; z <= r.z1; ++z) {
-                for (uint32_t y = r.y0; y <= r.y1; ++y) cells[next[bucketOf(y, z)]++] = Entry{i, y, z};
-            }
+    uint64_t lastCell = 0;
+    for (uint32_t k = 0; k < sorted.size(); ++k) {
+        CellRange r = cellsOf(grid, boxExtent(sorted[k].box));
+        for (uint32_t z = r.z0; z <= r.z1; ++z) {
+            for (uint32_t y = r.y0; y <= r.y1; ++y) cells.push_back(Entry{uint64_t(z) * rows + y, k});
         }
+        lastCell = std::max(lastCell, uint64_t(r.z1) * rows + r.y1);
     }
+    reserveLarge(spare, cells.size());
+    spare.resize(cells.size());
+    const int cellBits = bitsOf(lastCell);
+    const int passes = (cellBits + 11) / 12;
+    std::vector<uint32_t> counts;
+    for (int pass = 0, shift = 0; pass < passes; ++pass) {
+        const int width = (cellBits - shift + (passes - pass) - 1) / (passes - pass);
+        const uint64_t mask = (uint64_t{1} << width) - 1;
+        counts.assign(mask + 2, 0);
+        for (const Entry& e : cells) ++counts[((e.cell >> shift) & mask) + 1];
+        for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
+        for (const Entry& e : cells) spare[counts[(e.cell >> shift) & mask]++] = e;
+        cells.swap(spare);
+        shift += width;
+    }
+    std::vector<Entry>().swap(spare);
 
     std::vector<Open> open;
-    for (std::size_t b = 0; b < buckets; ++b) {
-        if (starts[b + 1] - starts[b] < 2) continue;
-        open.clear();
-        for (uint32_t k = starts[b]; k < starts[b + 1]; ++k) {
-            const Entry& entry = cells[k];
-            const Extent3 e = boxExtent(boxes[entry.box]);
-            const bool solidE = solid[entry.box];
-            for (std::size_t j = 0; j < open.size();) {
-                const Open& a = open[j];
-                if (a.extent.axes[0].high <= e.axes[0].low) {
-                    open[j] = open.back();
-                    open.pop_back();
-                    continue;
-                }
-                ++j;
-                if (a.cellY != entry.cellY || a.cellZ != entry.cellZ) continue;
-                const int64_t y0 = std::max(a.extent.axes[1].low, e.axes[1].low);
-                const int64_t y1 = std::min(a.extent.axes[1].high, e.axes[1].high);
-                if (y1 <= y0 || grid.cellY(y0) != entry.cellY) continue;
-                const int64_t z0 = std::max(a.extent.axes[2].low, e.axes[2].low);
-                const int64_t z1 = std::min(a.extent.axes[2].high, e.axes[2].high);
-                if (z1 < z0 || grid.cellZ(z0) != entry.cellZ) continue;
-                const int64_t xLength = std::min(a.extent.axes[0].high, e.axes[0].high) - e.axes[0].low;
-                recordPair(sink, a.box, entry.box, a.extent, e, a.solid, solidE, xLength, y1 - y0, z0, z1);
-            }
-            open.push_back(Open{e, entry.box, entry.cellY, entry.cellZ, solidE});
+    for (std::size_t k = 0; k < cells.size(); ++k) {
+        const Entry& entry = cells[k];
+        const bool first = k == 0 || entry.cell != cells[k - 1].cell;
+        const bool last = k + 1 == cells.size() || cells[k + 1].cell != entry.cell;
+        if (first) {
+            open.clear();
+            if (last) continue;  // alone in its cell
         }
+        const uint32_t cellY = static_cast<uint32_t>(entry.cell % rows);
+        const uint32_t cellZ = static_cast<uint32_t>(entry.cell / rows);
+        const Placed& placed = sorted[entry.place];
+        const Extent3 e = boxExtent(placed.box);
+        const bool solidE = solid[placed.index];
+        for (std::size_t j = 0; j < open.size();) {
+            const Open& a = open[j];
+            if (a.extent.axes[0].high <= e.axes[0].low) {
+                open[j] = open.back();
+                open.pop_back();
+                continue;
+            }
+            ++j;
+            const int64_t y0 = std::max(a.extent.axes[1].low, e.axes[1].low);
+            const int64_t y1 = std::min(a.extent.axes[1].high, e.axes[1].high);
+            if (y1 <= y0 || grid.cellY(y0) != cellY) continue;
+            const int64_t z0 = std::max(a.extent.axes[2].low, e.axes[2].low);
+            const int64_t z1 = std::min(a.extent.axes[2].high, e.axes[2].high);
+            if (z1 < z0 || grid.cellZ(z0) != cellZ) continue;
+            const int64_t xLength = std::min(a.extent.axes[0].high, e.axes[0].high) - e.axes[0].low;
+            recordPair(sink, a.box, placed.index, a.extent, e, a.solid, solidE, xLength, y1 - y0, z0, z1);
+        }
+        if (!last) open.push_back(Open{e, placed.index, solidE});
     }
 }
 
