@@ -25,7 +25,7 @@ struct Span {
     int64_t high = 0;
 };
 
-Span spanOf(int32_t corner, int32_t extent) {
+[[gnu::always_inline]] inline Span spanOf(int32_t corner, int32_t extent) {
     int64_t far = int64_t{corner} + int64_t{extent};
     return Span{std::min<int64_t>(corner, far), std::max<int64_t>(corner, far)};
 }
@@ -34,7 +34,7 @@ struct Extent3 {
     Span axes[3];
 };
 
-Extent3 boxExtent(const Box& box) {
+[[gnu::always_inline]] inline Extent3 boxExtent(const Box& box) {
     return Extent3{{spanOf(box.posX, box.dimX), spanOf(box.posY, box.dimY),
                     spanOf(box.posZ, box.dimZ)}};
 }
@@ -439,11 +439,13 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
     };
     std::vector<Entry> cells, spare;
     reserveLarge(cells, entries);
+    cells.resize(entries);
+    std::size_t filled = 0;
     uint64_t lastCell = 0;
     for (uint32_t k = 0; k < sorted.size(); ++k) {
         CellRange r = cellsOf(grid, boxExtent(sorted[k].box));
         for (uint32_t z = r.z0; z <= r.z1; ++z) {
-            for (uint32_t y = r.y0; y <= r.y1; ++y) cells.push_back(Entry{uint64_t(z) * rows + y, k});
+            for (uint32_t y = r.y0; y <= r.y1; ++y) cells[filled++] = Entry{uint64_t(z) * rows + y, k};
         }
         lastCell = std::max(lastCell, uint64_t(r.z1) * rows + r.y1);
     }
