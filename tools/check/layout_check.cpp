@@ -2,6 +2,7 @@
 #include "tools/check/layout_check.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <iomanip>
@@ -12,7 +13,6 @@
 
 #include <sys/mman.h>
 
-#include <nlohmann/json.hpp>
 
 namespace {
 
@@ -528,10 +528,113 @@ const char* sideName(Side side) {
     return side == Side::kMin ? "min" : "max";
 }
 
-// The JSON text of a string; bytes that are not UTF-8 become U+FFFD rather
-// than making the dump fail, since a file name may hold any bytes.
+// The number of continuation bytes a UTF-8 sequence starting with lead needs,
+// and the range its first continuation byte must fall in (no overlong forms,
+// no surrogates, nothing above U+10FFFF); -1 for a byte that cannot start one.
+int sequenceLength(unsigned char lead, unsigned char& low, unsigned char& high) {
+    low = 0x80;
+    high = 0xBF;
+    if (lead < 0x80) return 0;
+    if (lead >= 0xC2 && lead <= 0xDF) return 1;
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+        return 2;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+        return 3;
+    }
+    return -1;
+}
+
+// The JSON text of a string. A file name may hold any bytes: each broken
+// UTF-8 sequence becomes one U+FFFD, and the byte that broke it is read again
+// as the start of what follows.
 std::string jsonString(const std::string& text) {
-    return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    static const char kHex[] = "0123456789abcdef";
+    std::string out = "\"";
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        unsigned char low, high;
+        const int length = sequenceLength(byte, low, high);
+        if (length == 0) {
+            switch (byte) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\b': out += "\\b"; break;
+            case '\f': out += "\\f"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (byte < 0x20) {
+                    out += "\\u00";
+                    out += kHex[byte >> 4];
+                    out += kHex[byte & 15];
+                } else {
+                    out += static_cast<char>(byte);
+                }
+            }
+            ++i;
+            continue;
+        }
+        std::size_t end = i + 1;
+        if (length > 0) {
+            for (int k = 0; k < length && end < text.size(); ++k, ++end) {
+                const auto next = static_cast<unsigned char>(text[end]);
+                if (next < (k == 0 ? low : 0x80) || next > (k == 0 ? high : 0xBF)) break;
+            }
+        }
+        if (length > 0 && end == i + 1 + static_cast<std::size_t>(length)) {
+            out.append(text, i, end - i);
+        } else {
+            out += "\xEF\xBF\xBD";
+        }
+        i = end;
+    }
+    out += '"';
+    return out;
+}
+
+// A finite double in the shortest form that reads back as the same value,
+// with a decimal point or an exponent so that it reads as a floating-point
+// number: 25.0, 3.2, 1e-05, 1.9807040600895969e+30.
+std::string jsonNumber(double value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    const std::string text(buffer, result.ptr);
+    const std::size_t e = text.find('e');
+    std::string digits;
+    bool negative = false;
+    for (std::size_t i = 0; i < e; ++i) {
+        if (text[i] == '-') negative = true;
+        if (text[i] >= '0' && text[i] <= '9') digits += text[i];
+    }
+    const int exponent = std::stoi(text.substr(e + 1));
+    const int length = static_cast<int>(digits.size());
+    const int point = exponent + 1;  // digits before the decimal point
+    std::string out = negative ? "-" : "";
+    if (digits == "0") {
+        out += "0.0";
+    } else if (length <= point && point <= 15) {
+        out += digits + std::string(static_cast<std::size_t>(point - length), '0') + ".0";
+    } else if (0 < point && point <= 15) {
+        out += digits.substr(0, static_cast<std::size_t>(point)) + "." +
+               digits.substr(static_cast<std::size_t>(point));
+    } else if (-4 < point && point <= 0) {
+        out += "0." + std::string(static_cast<std::size_t>(-point), '0') + digits;
+    } else {
+        out += digits.substr(0, 1);
+        if (length > 1) out += "." + digits.substr(1);
+        const int shown = point - 1;
+        out += shown < 0 ? "e-" : "e+";
+        const std::string magnitude = std::to_string(shown < 0 ? -shown : shown);
+        if (magnitude.size() < 2) out += '0';
+        out += magnitude;
+    }
+    return out;
 }
 
 template <typename T, typename Write>
@@ -717,10 +820,9 @@ std::string formatText(const std::string& fileName, const LayoutReport& report) 
     return text.str();
 }
 
-// The object is written by hand, with nlohmann only escaping the file name
-// and writing the utilisation: a volume may need up to 113 bits, which no
-// nlohmann number holds, while JSON itself puts no limit on an integer's
-// digits. Writing every volume as its exact decimal digits keeps one format
+// The object is written by hand: a volume may need up to 113 bits, which
+// few JSON libraries hold in a number, while JSON itself puts no limit on an
+// integer's digits. Writing every volume as its exact decimal digits keeps one format
 // for small and huge values, and the keys keep the documented order.
 namespace {
 
@@ -733,7 +835,7 @@ void writeJson(std::ostream& json, const std::string& fileName, const LayoutRepo
     json << ",\"containerVolume\":" << volumeText(report.containerVolume);
     json << ",\"boxVolume\":" << volumeText(report.boxVolume);
     json << ",\"utilisation\":"
-         << (report.hasUtilisation ? nlohmann::json(report.utilisation).dump() : "null");
+         << (report.hasUtilisation ? jsonNumber(report.utilisation) : "null");
     json << ",\"containerDegenerate\":" << (report.containerDegenerate ? "true" : "false");
     jsonList(json, "overlaps", report.overlaps, [&](const Overlap& overlap) {
         json << "{\"a\":" << overlap.first << ",\"b\":" << overlap.second
@@ -749,7 +851,7 @@ void writeJson(std::ostream& json, const std::string& fileName, const LayoutRepo
     jsonList(json, "unstable", report.unstable, number);
     jsonList(json, "support", report.support, [&](const SupportShortfall& shortfall) {
         json << "{\"box\":" << shortfall.box
-             << ",\"percent\":" << nlohmann::json(shortfall.percent).dump() << '}';
+             << ",\"percent\":" << jsonNumber(shortfall.percent) << '}';
     });
     if (report.settings.order) {
         jsonList(json, "order", report.order, [&](const OrderIssue& issue) {
