@@ -433,9 +433,10 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
     const std::vector<Placed> sorted = byLowX(boxes, members, isWide, originX);
     uint32_t rows = 0;
     for (const Placed& p : sorted) rows = std::max(rows, cellsOf(grid, boxExtent(p.box)).y1 + 1);
+    // Each entry carries its box, so that the sweep reads the cells in order.
     struct Entry {
         uint64_t cell;  // z * rows + y
-        uint32_t place;  // in sorted
+        Placed placed;
     };
     std::vector<Entry> cells, spare;
     reserveLarge(cells, entries);
@@ -445,7 +446,7 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
     for (uint32_t k = 0; k < sorted.size(); ++k) {
         CellRange r = cellsOf(grid, boxExtent(sorted[k].box));
         for (uint32_t z = r.z0; z <= r.z1; ++z) {
-            for (uint32_t y = r.y0; y <= r.y1; ++y) cells[filled++] = Entry{uint64_t(z) * rows + y, k};
+            for (uint32_t y = r.y0; y <= r.y1; ++y) cells[filled++] = Entry{uint64_t(z) * rows + y, sorted[k]};
         }
         lastCell = std::max(lastCell, uint64_t(r.z1) * rows + r.y1);
     }
@@ -466,38 +467,50 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
     }
     std::vector<Entry>().swap(spare);
 
-    std::vector<Open> open;
+    // A pair is taken in the cell where its low corner lies, that is where one
+    // of the two starts in y and one of the two starts in z. The open boxes of
+    // a cell are kept in four lists by where they start, and each box is only
+    // compared with the lists that make up such a pair.
+    std::vector<Open> open[4];
+    uint32_t cellY = 0, cellZ = 0;
     for (std::size_t k = 0; k < cells.size(); ++k) {
         const Entry& entry = cells[k];
         const bool first = k == 0 || entry.cell != cells[k - 1].cell;
         const bool last = k + 1 == cells.size() || cells[k + 1].cell != entry.cell;
         if (first) {
-            open.clear();
+            for (std::vector<Open>& list : open) list.clear();
             if (last) continue;  // alone in its cell
+            cellY = static_cast<uint32_t>(entry.cell % rows);
+            cellZ = static_cast<uint32_t>(entry.cell / rows);
         }
-        const uint32_t cellY = static_cast<uint32_t>(entry.cell % rows);
-        const uint32_t cellZ = static_cast<uint32_t>(entry.cell / rows);
-        const Placed& placed = sorted[entry.place];
+        const Placed& placed = entry.placed;
         const Extent3 e = boxExtent(placed.box);
         const bool solidE = solid[placed.index];
-        for (std::size_t j = 0; j < open.size();) {
-            const Open& a = open[j];
-            if (a.extent.axes[0].high <= e.axes[0].low) {
-                open[j] = open.back();
-                open.pop_back();
-                continue;
+        const int starts = (grid.cellY(e.axes[1].low) == cellY ? 1 : 0) |
+                           (grid.cellZ(e.axes[2].low) == cellZ ? 2 : 0);
+        for (int other = 0; other < 4; ++other) {
+            if ((starts | other) != 3) continue;
+            std::vector<Open>& list = open[other];
+            for (std::size_t j = 0; j < list.size();) {
+                const Open& a = list[j];
+                if (a.extent.axes[0].high <= e.axes[0].low) {
+                    list[j] = list.back();
+                    list.pop_back();
+                    continue;
+                }
+                ++j;
+                const int64_t y0 = std::max(a.extent.axes[1].low, e.axes[1].low);
+                const int64_t y1 = std::min(a.extent.axes[1].high, e.axes[1].high);
+                if (y1 <= y0) continue;
+                const int64_t z0 = std::max(a.extent.axes[2].low, e.axes[2].low);
+                const int64_t z1 = std::min(a.extent.axes[2].high, e.axes[2].high);
+                if (z1 < z0) continue;
+                const int64_t xLength = std::min(a.extent.axes[0].high, e.axes[0].high) - e.axes[0].low;
+                recordPair(sink, a.box, placed.index, a.extent, e, a.solid, solidE, xLength, y1 - y0,
+                           z0, z1);
             }
-            ++j;
-            const int64_t y0 = std::max(a.extent.axes[1].low, e.axes[1].low);
-            const int64_t y1 = std::min(a.extent.axes[1].high, e.axes[1].high);
-            if (y1 <= y0 || grid.cellY(y0) != cellY) continue;
-            const int64_t z0 = std::max(a.extent.axes[2].low, e.axes[2].low);
-            const int64_t z1 = std::min(a.extent.axes[2].high, e.axes[2].high);
-            if (z1 < z0 || grid.cellZ(z0) != cellZ) continue;
-            const int64_t xLength = std::min(a.extent.axes[0].high, e.axes[0].high) - e.axes[0].low;
-            recordPair(sink, a.box, placed.index, a.extent, e, a.solid, solidE, xLength, y1 - y0, z0, z1);
         }
-        if (!last) open.push_back(Open{e, placed.index, solidE});
+        if (!last) open[starts].push_back(Open{e, placed.index, solidE});
     }
 }
 
