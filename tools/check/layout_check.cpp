@@ -69,7 +69,7 @@ struct Rect {
 };
 
 // The common part of the footprints of two extents, when its area is positive.
-bool footprintOverlap(const Extent3& a, const Extent3& b, Rect& common) {
+inline bool footprintOverlap(const Extent3& a, const Extent3& b, Rect& common) {
     common = Rect{std::max(a.axes[0].low, b.axes[0].low), std::min(a.axes[0].high, b.axes[0].high),
                   std::max(a.axes[1].low, b.axes[1].low), std::min(a.axes[1].high, b.axes[1].high)};
     return common.x0 < common.x1 && common.y0 < common.y1;
@@ -222,6 +222,11 @@ Judgement judge(const Extent3& box, const std::vector<Rect>& rects, Scratch& s) 
 
 // area / footprint in %, rounded down to two decimals.
 double percentOf(uint64_t area, uint64_t footprint) {
+    if (area == footprint) return 100.0;
+    if (area == 0) return 0.0;
+    if (area < (uint64_t{1} << 50)) {
+        return static_cast<double>(area * 10000u / footprint) / 100.0;
+    }
     Volume hundredths = Volume(area) * 10000u / footprint;
     return static_cast<double>(static_cast<uint64_t>(hundredths)) / 100.0;
 }
