@@ -436,41 +436,55 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
     // Every cell a box meets, listed in order of low x and then sorted by cell
     // with a stable radix sort, so that each cell's boxes stay in order of x.
     const std::vector<Placed> sorted = byLowX(boxes, members, isWide, originX);
-    uint32_t rows = 0;
-    for (const Placed& p : sorted) rows = std::max(rows, cellsOf(grid, boxExtent(p.box)).y1 + 1);
+    uint32_t rows = 0, layers = 0;
+    for (const Placed& p : sorted) {
+        const CellRange r = cellsOf(grid, boxExtent(p.box));
+        rows = std::max(rows, r.y1 + 1);
+        layers = std::max(layers, r.z1 + 1);
+    }
+    const uint64_t lastCell = uint64_t(layers) * rows - 1;
     // Each entry carries its box, so that the sweep reads the cells in order.
     struct Entry {
         uint64_t cell;  // z * rows + y
         Placed placed;
     };
-    std::vector<Entry> cells, spare;
+    std::vector<Entry> cells;
     reserveLarge(cells, entries);
     cells.resize(entries);
-    std::size_t filled = 0;
-    uint64_t lastCell = 0;
-    for (uint32_t k = 0; k < sorted.size(); ++k) {
-        CellRange r = cellsOf(grid, boxExtent(sorted[k].box));
-        for (uint32_t z = r.z0; z <= r.z1; ++z) {
-            for (uint32_t y = r.y0; y <= r.y1; ++y) cells[filled++] = Entry{uint64_t(z) * rows + y, sorted[k]};
+    auto eachCell = [&](auto visit) {
+        for (const Placed& p : sorted) {
+            const CellRange r = cellsOf(grid, boxExtent(p.box));
+            for (uint32_t z = r.z0; z <= r.z1; ++z) {
+                for (uint32_t y = r.y0; y <= r.y1; ++y) visit(uint64_t(z) * rows + y, p);
+            }
         }
-        lastCell = std::max(lastCell, uint64_t(r.z1) * rows + r.y1);
-    }
-    reserveLarge(spare, cells.size());
-    spare.resize(cells.size());
-    const int cellBits = bitsOf(lastCell);
-    const int passes = (cellBits + 11) / 12;
+    };
     std::vector<uint32_t> counts;
-    for (int pass = 0, shift = 0; pass < passes; ++pass) {
-        const int width = (cellBits - shift + (passes - pass) - 1) / (passes - pass);
-        const uint64_t mask = (uint64_t{1} << width) - 1;
-        counts.assign(mask + 2, 0);
-        for (const Entry& e : cells) ++counts[((e.cell >> shift) & mask) + 1];
+    if (lastCell < (uint64_t{1} << 16)) {
+        // Few cells: one counting sort.
+        counts.assign(lastCell + 2, 0);
+        eachCell([&](uint64_t cell, const Placed&) { ++counts[cell + 1]; });
         for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
-        for (const Entry& e : cells) spare[counts[(e.cell >> shift) & mask]++] = e;
-        cells.swap(spare);
-        shift += width;
+        eachCell([&](uint64_t cell, const Placed& p) { cells[counts[cell]++] = Entry{cell, p}; });
+    } else {
+        std::size_t filled = 0;
+        eachCell([&](uint64_t cell, const Placed& p) { cells[filled++] = Entry{cell, p}; });
+        std::vector<Entry> spare;
+        reserveLarge(spare, cells.size());
+        spare.resize(cells.size());
+        const int cellBits = bitsOf(lastCell);
+        const int passes = (cellBits + 11) / 12;
+        for (int pass = 0, shift = 0; pass < passes; ++pass) {
+            const int width = (cellBits - shift + (passes - pass) - 1) / (passes - pass);
+            const uint64_t mask = (uint64_t{1} << width) - 1;
+            counts.assign(mask + 2, 0);
+            for (const Entry& e : cells) ++counts[((e.cell >> shift) & mask) + 1];
+            for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
+            for (const Entry& e : cells) spare[counts[(e.cell >> shift) & mask]++] = e;
+            cells.swap(spare);
+            shift += width;
+        }
     }
-    std::vector<Entry>().swap(spare);
 
     // A pair is taken in the cell where its low corner lies, that is where one
     // of the two starts in y and one of the two starts in z. The open boxes of
