@@ -435,7 +435,7 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
 
     // Every cell a box meets, listed in order of low x and then sorted by cell
     // with a stable radix sort, so that each cell's boxes stay in order of x.
-    const std::vector<Placed> sorted = byLowX(boxes, members, isWide, originX);
+    std::vector<Placed> sorted = byLowX(boxes, members, isWide, originX);
     uint32_t rows = 0, layers = 0;
     for (const Placed& p : sorted) {
         const CellRange r = cellsOf(grid, boxExtent(p.box));
@@ -443,10 +443,9 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
         layers = std::max(layers, r.z1 + 1);
     }
     const uint64_t lastCell = uint64_t(layers) * rows - 1;
-    // Each entry carries its box, so that the sweep reads the cells in order.
     struct Entry {
         uint64_t cell;  // z * rows + y
-        Placed placed;
+        uint32_t index;  // of the box
     };
     std::vector<Entry> cells;
     reserveLarge(cells, entries);
@@ -455,7 +454,7 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
         for (const Placed& p : sorted) {
             const CellRange r = cellsOf(grid, boxExtent(p.box));
             for (uint32_t z = r.z0; z <= r.z1; ++z) {
-                for (uint32_t y = r.y0; y <= r.y1; ++y) visit(uint64_t(z) * rows + y, p);
+                for (uint32_t y = r.y0; y <= r.y1; ++y) visit(uint64_t(z) * rows + y, p.index);
             }
         }
     };
@@ -463,12 +462,13 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
     if (lastCell < (uint64_t{1} << 16)) {
         // Few cells: one counting sort.
         counts.assign(lastCell + 2, 0);
-        eachCell([&](uint64_t cell, const Placed&) { ++counts[cell + 1]; });
+        eachCell([&](uint64_t cell, uint32_t) { ++counts[cell + 1]; });
         for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
-        eachCell([&](uint64_t cell, const Placed& p) { cells[counts[cell]++] = Entry{cell, p}; });
+        eachCell([&](uint64_t cell, uint32_t index) { cells[counts[cell]++] = Entry{cell, index}; });
     } else {
         std::size_t filled = 0;
-        eachCell([&](uint64_t cell, const Placed& p) { cells[filled++] = Entry{cell, p}; });
+        eachCell([&](uint64_t cell, uint32_t index) { cells[filled++] = Entry{cell, index}; });
+        std::vector<Placed>().swap(sorted);
         std::vector<Entry> spare;
         reserveLarge(spare, cells.size());
         spare.resize(cells.size());
@@ -502,9 +502,8 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
             cellY = static_cast<uint32_t>(entry.cell % rows);
             cellZ = static_cast<uint32_t>(entry.cell / rows);
         }
-        const Placed& placed = entry.placed;
-        const Extent3 e = boxExtent(placed.box);
-        const bool solidE = solid[placed.index];
+        const Extent3 e = boxExtent(boxes[entry.index]);
+        const bool solidE = solid[entry.index];
         const int starts = (grid.cellY(e.axes[1].low) == cellY ? 1 : 0) |
                            (grid.cellZ(e.axes[2].low) == cellZ ? 2 : 0);
         for (int other = 0; other < 4; ++other) {
@@ -525,11 +524,11 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
                 const int64_t z1 = std::min(a.extent.axes[2].high, e.axes[2].high);
                 if (z1 < z0) continue;
                 const int64_t xLength = std::min(a.extent.axes[0].high, e.axes[0].high) - e.axes[0].low;
-                recordPair(sink, a.box, placed.index, a.extent, e, a.solid, solidE, xLength, y1 - y0,
+                recordPair(sink, a.box, entry.index, a.extent, e, a.solid, solidE, xLength, y1 - y0,
                            z0, z1);
             }
         }
-        if (!last) open[starts].push_back(Open{e, placed.index, solidE});
+        if (!last) open[starts].push_back(Open{e, entry.index, solidE});
     }
 }
 
