@@ -753,8 +753,11 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
         }
         support.restsOn.reserve(static_cast<std::size_t>(last - first));
         for (auto it = first; it != last; ++it) {
-            footprintOverlap(extent, boxExtent(boxes[*it]), common);
-            rects.push_back(common);
+            const Extent3 other = boxExtent(boxes[*it]);
+            rects.push_back(Rect{std::max(extent.axes[0].low, other.axes[0].low),
+                                 std::min(extent.axes[0].high, other.axes[0].high),
+                                 std::max(extent.axes[1].low, other.axes[1].low),
+                                 std::min(extent.axes[1].high, other.axes[1].high)});
             const int supporter = static_cast<int>(*it) + 1;
             support.restsOn.push_back(supporter);
             if (supporter > n) support.restsOnLater.push_back(supporter);
