@@ -459,7 +459,7 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
         }
     };
     std::vector<uint32_t> counts;
-    if (lastCell < (uint64_t{1} << 16)) {
+    if (lastCell < (uint64_t{1} << 16) && lastCell < 4 * entries + 1024) {
         // Few cells: one counting sort.
         counts.assign(lastCell + 2, 0);
         eachCell([&](uint64_t cell, uint32_t) { ++counts[cell + 1]; });
