@@ -502,7 +502,7 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
             cellY = static_cast<uint32_t>(entry.cell % rows);
             cellZ = static_cast<uint32_t>(entry.cell / rows);
         }
-        if (k + 8 < cells.size()) __builtin_prefetch(&boxes[cells[k + 8].index]);
+        if (k + 32 < cells.size()) __builtin_prefetch(&boxes[cells[k + 32].index]);
         const Extent3 e = boxExtent(boxes[entry.index]);
         const bool solidE = solid[entry.index];
         const int starts = (grid.cellY(e.axes[1].low) == cellY ? 1 : 0) |
