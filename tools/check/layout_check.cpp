@@ -434,7 +434,8 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
     }
 
     // Every cell a box meets, listed in order of low x and then sorted by cell
-    // with a stable radix sort, so that each cell's boxes stay in order of x.
+    // with a stable counting or radix sort, so that each cell's boxes stay in
+    // order of x.
     std::vector<Placed> sorted = byLowX(boxes, members, isWide, originX);
     uint32_t rows = 0, layers = 0;
     for (const Placed& p : sorted) {
