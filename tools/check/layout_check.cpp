@@ -2,6 +2,7 @@
 #include "tools/check/layout_check.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <iomanip>
@@ -10,14 +11,10 @@
 #include <sstream>
 #include <utility>
 
-#include <boost/geometry.hpp>
-#include <boost/geometry/index/rtree.hpp>
-#include <nlohmann/json.hpp>
+#include <sys/mman.h>
+
 
 namespace {
-
-namespace bg = boost::geometry;
-namespace bgi = boost::geometry::index;
 
 constexpr char kAxisNames[3] = {'x', 'y', 'z'};
 
@@ -28,7 +25,7 @@ struct Span {
     int64_t high = 0;
 };
 
-Span spanOf(int32_t corner, int32_t extent) {
+[[gnu::always_inline]] inline Span spanOf(int32_t corner, int32_t extent) {
     int64_t far = int64_t{corner} + int64_t{extent};
     return Span{std::min<int64_t>(corner, far), std::max<int64_t>(corner, far)};
 }
@@ -37,7 +34,7 @@ struct Extent3 {
     Span axes[3];
 };
 
-Extent3 boxExtent(const Box& box) {
+[[gnu::always_inline]] inline Extent3 boxExtent(const Box& box) {
     return Extent3{{spanOf(box.posX, box.dimX), spanOf(box.posY, box.dimY),
                     spanOf(box.posZ, box.dimZ)}};
 }
@@ -58,18 +55,6 @@ Volume volumeOf(const Extent3& extent) {
                    extent.axes[2].high - extent.axes[2].low);
 }
 
-// Volume shared by two extents; 0 when they only touch or are apart.
-Volume intersection(const Extent3& a, const Extent3& b) {
-    int64_t lengths[3];
-    for (int axis = 0; axis < 3; ++axis) {
-        int64_t low = std::max(a.axes[axis].low, b.axes[axis].low);
-        int64_t high = std::min(a.axes[axis].high, b.axes[axis].high);
-        if (high <= low) return 0;
-        lengths[axis] = high - low;
-    }
-    return product(lengths[0], lengths[1], lengths[2]);
-}
-
 bool isDegenerate(const Box& box) {
     return box.dimX <= 0 || box.dimY <= 0 || box.dimZ <= 0;
 }
@@ -84,7 +69,7 @@ struct Rect {
 };
 
 // The common part of the footprints of two extents, when its area is positive.
-bool footprintOverlap(const Extent3& a, const Extent3& b, Rect& common) {
+inline bool footprintOverlap(const Extent3& a, const Extent3& b, Rect& common) {
     common = Rect{std::max(a.axes[0].low, b.axes[0].low), std::min(a.axes[0].high, b.axes[0].high),
                   std::max(a.axes[1].low, b.axes[1].low), std::min(a.axes[1].high, b.axes[1].high)};
     return common.x0 < common.x1 && common.y0 < common.y1;
@@ -237,79 +222,317 @@ Judgement judge(const Extent3& box, const std::vector<Rect>& rects, Scratch& s) 
 
 // area / footprint in %, rounded down to two decimals.
 double percentOf(uint64_t area, uint64_t footprint) {
+    if (area == footprint) return 100.0;
+    if (area == 0) return 0.0;
+    if (area < (uint64_t{1} << 50)) {
+        return static_cast<double>(area * 10000u / footprint) / 100.0;
+    }
     Volume hundredths = Volume(area) * 10000u / footprint;
     return static_cast<double>(static_cast<uint64_t>(hundredths)) / 100.0;
 }
 
-// The tree holds single-precision bounds rounded outward, half the size of
-// exact ones: it only finds candidates, which are then judged exactly.
-using Point3 = bg::model::point<float, 3, bg::cs::cartesian>;
-using Bounds = bg::model::box<Point3>;
-using Entry = std::pair<Bounds, uint32_t>;  // the bounds of boxes[index]
-using Tree = bgi::rtree<Entry, bgi::rstar<16>>;
-
-float below(int64_t value) {
-    float rounded = static_cast<float>(value);
-    return static_cast<int64_t>(rounded) > value ? std::nextafter(rounded, -INFINITY) : rounded;
+// Reserves room for count items. A table of many megabytes asks the kernel for
+// huge pages: on a virtual machine each first touch of a 4 KB page can cost
+// tens of microseconds, which for the table of a million boxes outweighs the
+// whole check. Only the pages touched count towards the memory used.
+template <typename T>
+void reserveLarge(std::vector<T>& items, std::size_t count) {
+    items.reserve(count);
+#ifdef MADV_HUGEPAGE
+    constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
+    const uintptr_t start = reinterpret_cast<uintptr_t>(items.data());
+    const uintptr_t end = start + items.capacity() * sizeof(T);
+    const uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
+    if (end >= first + 2 * kHugePage) {
+        madvise(reinterpret_cast<void*>(first), (end - first) & ~(kHugePage - 1), MADV_HUGEPAGE);
+    }
+#endif
 }
 
-float above(int64_t value) {
-    float rounded = static_cast<float>(value);
-    return static_cast<int64_t>(rounded) < value ? std::nextafter(rounded, INFINITY) : rounded;
-}
+// Every pair of boxes that share some interior, and every box resting on
+// another, found by one sweep along x inside the cells of a grid over y and z.
+//
+// Each box takes part in the cells its interior meets in y and, in z, the
+// cells from its base up to and including its top face, so that a box and the
+// one standing on it share the cell of their common plane. Within a cell the
+// boxes come in order of their low x, and each is compared only with the boxes
+// of the same cell still open at that x. A pair met in several cells is taken
+// only in the cell that holds the low corner of what the two share (their
+// common volume, or their common rectangle in the plane where they meet). The
+// few boxes that would fill too many cells are compared with every box instead.
+struct Contact {
+    uint32_t upper = 0;  // index of the box on top
+    uint32_t lower = 0;
+};
 
-Bounds boundsOf(const Extent3& e) {
-    return Bounds(Point3(below(e.axes[0].low), below(e.axes[1].low), below(e.axes[2].low)),
-                  Point3(above(e.axes[0].high), above(e.axes[1].high), above(e.axes[2].high)));
-}
+constexpr uint64_t kMaxCellsPerBox = 64;
+constexpr std::size_t kMaxWideBoxes = 32;
 
-// What a box's query must find: boxes sharing some of its interior, and boxes
-// whose top meets its base over a positive area. Coordinates are whole, so
-// the box less half a unit on each side, and at the top, finds exactly those
-// and leaves out the boxes that only touch a side or stand on it.
-Bounds queryBoundsOf(const Extent3& e) {
-    auto down = [](double value) {
-        float rounded = static_cast<float>(value);
-        return rounded > value ? std::nextafter(rounded, -INFINITY) : rounded;
-    };
-    auto up = [](double value) {
-        float rounded = static_cast<float>(value);
-        return rounded < value ? std::nextafter(rounded, INFINITY) : rounded;
-    };
-    return Bounds(Point3(down(e.axes[0].low + 0.5), down(e.axes[1].low + 0.5), down(e.axes[2].low)),
-                  Point3(up(e.axes[0].high - 0.5), up(e.axes[1].high - 0.5), up(e.axes[2].high - 0.5)));
-}
+// What the search records for a pair of boxes a, b (indices, a != b).
+struct PairSink {
+    std::vector<Overlap>& overlaps;
+    std::vector<Contact>& contacts;
+};
 
-// Every box with an interior, packed into an R-tree at once.
-Tree buildTree(const std::vector<Box>& boxes) {
-    std::vector<Entry> entries;
-    entries.reserve(boxes.size());
-    for (std::size_t i = 0; i < boxes.size(); ++i) {
-        if (!hasZeroDimension(boxes[i])) {
-            entries.emplace_back(boundsOf(boxExtent(boxes[i])), static_cast<uint32_t>(i));
+// Records what a and b share when their footprints share [y0, y1) in y and
+// [x0, x1) in x with positive lengths; z0 and z1 are the common span in z.
+inline void recordPair(PairSink& sink, uint32_t a, uint32_t b, const Extent3& ea, const Extent3& eb,
+                       bool solidA, bool solidB, int64_t xLength, int64_t yLength, int64_t z0,
+                       int64_t z1) {
+    if (z0 < z1) {
+        sink.overlaps.push_back(Overlap{static_cast<int>(std::min(a, b)) + 1,
+                                        static_cast<int>(std::max(a, b)) + 1,
+                                        product(xLength, yLength, z1 - z0)});
+    } else if (z0 == z1 && solidA && solidB) {
+        if (ea.axes[2].high == eb.axes[2].low) {
+            sink.contacts.push_back(Contact{b, a});
+        } else {
+            sink.contacts.push_back(Contact{a, b});
         }
     }
-    return Tree(entries.begin(), entries.end());
 }
 
-// An output iterator that hands each entry to a function, so that query
-// results are judged as they are found.
-template <typename Visit>
-struct VisitOutput {
-    using iterator_category = std::output_iterator_tag;
-    using value_type = void;
-    using difference_type = std::ptrdiff_t;
-    using pointer = void;
-    using reference = void;
-    Visit* visit;
-    VisitOutput& operator*() { return *this; }
-    VisitOutput& operator++() { return *this; }
-    VisitOutput& operator++(int) { return *this; }
-    VisitOutput& operator=(const Entry& entry) {
-        (*visit)(entry.second);
-        return *this;
-    }
+// Compares box a with box b directly.
+inline void comparePair(PairSink& sink, uint32_t a, uint32_t b, const Extent3& ea,
+                        const Extent3& eb, bool solidA, bool solidB) {
+    int64_t x0 = std::max(ea.axes[0].low, eb.axes[0].low);
+    int64_t x1 = std::min(ea.axes[0].high, eb.axes[0].high);
+    int64_t y0 = std::max(ea.axes[1].low, eb.axes[1].low);
+    int64_t y1 = std::min(ea.axes[1].high, eb.axes[1].high);
+    if (x1 <= x0 || y1 <= y0) return;
+    recordPair(sink, a, b, ea, eb, solidA, solidB, x1 - x0, y1 - y0,
+               std::max(ea.axes[2].low, eb.axes[2].low), std::min(ea.axes[2].high, eb.axes[2].high));
+}
+
+int bitsOf(uint64_t value) {
+    int bits = 0;
+    while (value >> bits) ++bits;
+    return bits;
+}
+
+// A box and its index, as the sweep reads them.
+struct Placed {
+    Box box;
+    uint32_t index;
 };
+
+// The boxes of members that are not wide, ordered by low x: a radix sort on
+// 11-bit digits that carries the boxes themselves, so that the later passes
+// read them in order.
+std::vector<Placed> byLowX(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
+                           const std::vector<char>& isWide, int64_t origin) {
+    std::vector<Placed> sorted, spare;
+    reserveLarge(sorted, members.size());
+    uint64_t largest = 0;
+    for (uint32_t i : members) {
+        if (isWide[i]) continue;
+        sorted.push_back(Placed{boxes[i], i});
+        largest = std::max(largest, uint64_t(boxExtent(boxes[i]).axes[0].low - origin));
+    }
+    const int bits = bitsOf(largest);
+    if (bits == 0) return sorted;
+    reserveLarge(spare, sorted.size());
+    spare.resize(sorted.size());
+    std::vector<uint32_t> counts(2048 + 1);
+    auto digit = [origin](const Placed& p, int shift) {
+        return (uint64_t(boxExtent(p.box).axes[0].low - origin) >> shift) & 2047;
+    };
+    for (int shift = 0; shift < bits; shift += 11) {
+        std::fill(counts.begin(), counts.end(), 0);
+        for (const Placed& p : sorted) ++counts[digit(p, shift) + 1];
+        for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
+        for (const Placed& p : sorted) spare[counts[digit(p, shift)]++] = p;
+        sorted.swap(spare);
+    }
+    return sorted;
+}
+
+// The sides of the grid's cells in y and z, as powers of two: about the median
+// size of the boxes, grown until few boxes fill too many cells.
+struct Grid {
+    int64_t originY = 0, originZ = 0;
+    int shiftY = 0, shiftZ = 0;
+    uint32_t cellY(int64_t y) const { return static_cast<uint32_t>(uint64_t(y - originY) >> shiftY); }
+    uint32_t cellZ(int64_t z) const { return static_cast<uint32_t>(uint64_t(z - originZ) >> shiftZ); }
+};
+
+struct CellRange {
+    uint32_t y0, y1, z0, z1;  // inclusive
+    uint64_t count() const { return uint64_t(y1 - y0 + 1) * uint64_t(z1 - z0 + 1); }
+};
+
+CellRange cellsOf(const Grid& grid, const Extent3& e) {
+    return CellRange{grid.cellY(e.axes[1].low), grid.cellY(e.axes[1].high - 1),
+                     grid.cellZ(e.axes[2].low), grid.cellZ(e.axes[2].high)};
+}
+
+int64_t medianSize(const std::vector<Box>& boxes, const std::vector<uint32_t>& members, int axis) {
+    std::vector<int64_t> sizes;
+    const std::size_t step = std::max<std::size_t>(1, members.size() / 1024);
+    for (std::size_t i = 0; i < members.size(); i += step) {
+        const Span span = boxExtent(boxes[members[i]]).axes[axis];
+        sizes.push_back(span.high - span.low);
+    }
+    std::nth_element(sizes.begin(), sizes.begin() + sizes.size() / 2, sizes.end());
+    return sizes[sizes.size() / 2];
+}
+
+// An open box of the sweep.
+struct Open {
+    Extent3 extent;
+    uint32_t box;
+    bool solid;
+};
+
+// members: the boxes with no dimension of 0; solid[i]: box i has three positive dimensions.
+void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
+               const std::vector<char>& solid, PairSink& sink) {
+    if (members.size() < 2) return;
+    Grid grid;
+    int64_t originX = INT64_MAX, topY = INT64_MIN, topZ = INT64_MIN;
+    grid.originY = grid.originZ = INT64_MAX;
+    for (uint32_t i : members) {
+        const Extent3 e = boxExtent(boxes[i]);
+        originX = std::min(originX, e.axes[0].low);
+        grid.originY = std::min(grid.originY, e.axes[1].low);
+        grid.originZ = std::min(grid.originZ, e.axes[2].low);
+        topY = std::max(topY, e.axes[1].high);
+        topZ = std::max(topZ, e.axes[2].high);
+    }
+    // Cell numbers must stay within 31 bits.
+    const int leastY = std::max(0, bitsOf(uint64_t(topY - grid.originY)) - 31);
+    const int leastZ = std::max(0, bitsOf(uint64_t(topZ - grid.originZ)) - 31);
+    grid.shiftY = std::max(leastY, bitsOf(uint64_t(medianSize(boxes, members, 1))));
+    grid.shiftZ = std::max(leastZ, bitsOf(uint64_t(medianSize(boxes, members, 2))));
+    std::vector<uint32_t> wide;
+    uint64_t entries = 0;
+    for (;;) {
+        wide.clear();
+        entries = 0;
+        for (uint32_t i : members) {
+            uint64_t count = cellsOf(grid, boxExtent(boxes[i])).count();
+            if (count > kMaxCellsPerBox) {
+                wide.push_back(i);
+                if (wide.size() > kMaxWideBoxes) break;
+            } else {
+                entries += count;
+            }
+        }
+        if (wide.size() <= kMaxWideBoxes) break;
+        ++grid.shiftY;
+        ++grid.shiftZ;
+    }
+
+    // The wide boxes against every other box, each pair once.
+    std::vector<char> isWide(boxes.size(), 0);
+    for (uint32_t w : wide) isWide[w] = 1;
+    for (uint32_t w : wide) {
+        for (uint32_t i : members) {
+            if (i == w || (isWide[i] && i < w)) continue;
+            comparePair(sink, w, i, boxExtent(boxes[w]), boxExtent(boxes[i]), solid[w], solid[i]);
+        }
+    }
+
+    // Every cell a box meets, listed in order of low x and then sorted by cell
+    // with a stable counting or radix sort, so that each cell's boxes stay in
+    // order of x.
+    std::vector<Placed> sorted = byLowX(boxes, members, isWide, originX);
+    uint32_t rows = 0, layers = 0;
+    for (const Placed& p : sorted) {
+        const CellRange r = cellsOf(grid, boxExtent(p.box));
+        rows = std::max(rows, r.y1 + 1);
+        layers = std::max(layers, r.z1 + 1);
+    }
+    const uint64_t lastCell = uint64_t(layers) * rows - 1;
+    struct Entry {
+        uint64_t cell;  // z * rows + y
+        uint32_t index;  // of the box
+    };
+    std::vector<Entry> cells;
+    reserveLarge(cells, entries);
+    cells.resize(entries);
+    auto eachCell = [&](auto visit) {
+        for (const Placed& p : sorted) {
+            const CellRange r = cellsOf(grid, boxExtent(p.box));
+            for (uint32_t z = r.z0; z <= r.z1; ++z) {
+                for (uint32_t y = r.y0; y <= r.y1; ++y) visit(uint64_t(z) * rows + y, p.index);
+            }
+        }
+    };
+    std::vector<uint32_t> counts;
+    if (lastCell < (uint64_t{1} << 16) && lastCell < 4 * entries + 1024) {
+        // Few cells: one counting sort.
+        counts.assign(lastCell + 2, 0);
+        eachCell([&](uint64_t cell, uint32_t) { ++counts[cell + 1]; });
+        for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
+        eachCell([&](uint64_t cell, uint32_t index) { cells[counts[cell]++] = Entry{cell, index}; });
+    } else {
+        std::size_t filled = 0;
+        eachCell([&](uint64_t cell, uint32_t index) { cells[filled++] = Entry{cell, index}; });
+        std::vector<Placed>().swap(sorted);
+        std::vector<Entry> spare;
+        reserveLarge(spare, cells.size());
+        spare.resize(cells.size());
+        const int cellBits = bitsOf(lastCell);
+        const int passes = (cellBits + 11) / 12;
+        for (int pass = 0, shift = 0; pass < passes; ++pass) {
+            const int width = (cellBits - shift + (passes - pass) - 1) / (passes - pass);
+            const uint64_t mask = (uint64_t{1} << width) - 1;
+            counts.assign(mask + 2, 0);
+            for (const Entry& e : cells) ++counts[((e.cell >> shift) & mask) + 1];
+            for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
+            for (const Entry& e : cells) spare[counts[(e.cell >> shift) & mask]++] = e;
+            cells.swap(spare);
+            shift += width;
+        }
+    }
+
+    // A pair is taken in the cell where its low corner lies, that is where one
+    // of the two starts in y and one of the two starts in z. The open boxes of
+    // a cell are kept in four lists by where they start, and each box is only
+    // compared with the lists that make up such a pair.
+    std::vector<Open> open[4];
+    uint32_t cellY = 0, cellZ = 0;
+    for (std::size_t k = 0; k < cells.size(); ++k) {
+        const Entry& entry = cells[k];
+        const bool first = k == 0 || entry.cell != cells[k - 1].cell;
+        const bool last = k + 1 == cells.size() || cells[k + 1].cell != entry.cell;
+        if (first) {
+            for (std::vector<Open>& list : open) list.clear();
+            if (last) continue;  // alone in its cell
+            cellY = static_cast<uint32_t>(entry.cell % rows);
+            cellZ = static_cast<uint32_t>(entry.cell / rows);
+        }
+        if (k + 32 < cells.size()) __builtin_prefetch(&boxes[cells[k + 32].index]);
+        const Extent3 e = boxExtent(boxes[entry.index]);
+        const bool solidE = solid[entry.index];
+        const int starts = (grid.cellY(e.axes[1].low) == cellY ? 1 : 0) |
+                           (grid.cellZ(e.axes[2].low) == cellZ ? 2 : 0);
+        for (int other = 0; other < 4; ++other) {
+            if ((starts | other) != 3) continue;
+            std::vector<Open>& list = open[other];
+            for (std::size_t j = 0; j < list.size();) {
+                const Open& a = list[j];
+                if (a.extent.axes[0].high <= e.axes[0].low) {
+                    list[j] = list.back();
+                    list.pop_back();
+                    continue;
+                }
+                ++j;
+                const int64_t y0 = std::max(a.extent.axes[1].low, e.axes[1].low);
+                const int64_t y1 = std::min(a.extent.axes[1].high, e.axes[1].high);
+                if (y1 <= y0) continue;
+                const int64_t z0 = std::max(a.extent.axes[2].low, e.axes[2].low);
+                const int64_t z1 = std::min(a.extent.axes[2].high, e.axes[2].high);
+                if (z1 < z0) continue;
+                const int64_t xLength = std::min(a.extent.axes[0].high, e.axes[0].high) - e.axes[0].low;
+                recordPair(sink, a.box, entry.index, a.extent, e, a.solid, solidE, xLength, y1 - y0,
+                           z0, z1);
+            }
+        }
+        if (!last) open[starts].push_back(Open{e, entry.index, solidE});
+    }
+}
 
 std::string volumeText(Volume volume) {
     if (volume == 0) return "0";
@@ -338,10 +561,113 @@ const char* sideName(Side side) {
     return side == Side::kMin ? "min" : "max";
 }
 
-// The JSON text of a string; bytes that are not UTF-8 become U+FFFD rather
-// than making the dump fail, since a file name may hold any bytes.
+// The number of continuation bytes a UTF-8 sequence starting with lead needs,
+// and the range its first continuation byte must fall in (no overlong forms,
+// no surrogates, nothing above U+10FFFF); -1 for a byte that cannot start one.
+int sequenceLength(unsigned char lead, unsigned char& low, unsigned char& high) {
+    low = 0x80;
+    high = 0xBF;
+    if (lead < 0x80) return 0;
+    if (lead >= 0xC2 && lead <= 0xDF) return 1;
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+        return 2;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+        return 3;
+    }
+    return -1;
+}
+
+// The JSON text of a string. A file name may hold any bytes: each broken
+// UTF-8 sequence becomes one U+FFFD, and the byte that broke it is read again
+// as the start of what follows.
 std::string jsonString(const std::string& text) {
-    return nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    static const char kHex[] = "0123456789abcdef";
+    std::string out = "\"";
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        unsigned char low, high;
+        const int length = sequenceLength(byte, low, high);
+        if (length == 0) {
+            switch (byte) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\b': out += "\\b"; break;
+            case '\f': out += "\\f"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (byte < 0x20) {
+                    out += "\\u00";
+                    out += kHex[byte >> 4];
+                    out += kHex[byte & 15];
+                } else {
+                    out += static_cast<char>(byte);
+                }
+            }
+            ++i;
+            continue;
+        }
+        std::size_t end = i + 1;
+        if (length > 0) {
+            for (int k = 0; k < length && end < text.size(); ++k, ++end) {
+                const auto next = static_cast<unsigned char>(text[end]);
+                if (next < (k == 0 ? low : 0x80) || next > (k == 0 ? high : 0xBF)) break;
+            }
+        }
+        if (length > 0 && end == i + 1 + static_cast<std::size_t>(length)) {
+            out.append(text, i, end - i);
+        } else {
+            out += "\xEF\xBF\xBD";
+        }
+        i = end;
+    }
+    out += '"';
+    return out;
+}
+
+// A finite double in the shortest form that reads back as the same value,
+// with a decimal point or an exponent so that it reads as a floating-point
+// number: 25.0, 3.2, 1e-05, 1.9807040600895969e+30.
+std::string jsonNumber(double value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    const std::string text(buffer, result.ptr);
+    const std::size_t e = text.find('e');
+    std::string digits;
+    bool negative = false;
+    for (std::size_t i = 0; i < e; ++i) {
+        if (text[i] == '-') negative = true;
+        if (text[i] >= '0' && text[i] <= '9') digits += text[i];
+    }
+    const int exponent = std::stoi(text.substr(e + 1));
+    const int length = static_cast<int>(digits.size());
+    const int point = exponent + 1;  // digits before the decimal point
+    std::string out = negative ? "-" : "";
+    if (digits == "0") {
+        out += "0.0";
+    } else if (length <= point && point <= 15) {
+        out += digits + std::string(static_cast<std::size_t>(point - length), '0') + ".0";
+    } else if (0 < point && point <= 15) {
+        out += digits.substr(0, static_cast<std::size_t>(point)) + "." +
+               digits.substr(static_cast<std::size_t>(point));
+    } else if (-4 < point && point <= 0) {
+        out += "0." + std::string(static_cast<std::size_t>(-point), '0') + digits;
+    } else {
+        out += digits.substr(0, 1);
+        if (length > 1) out += "." + digits.substr(1);
+        const int shown = point - 1;
+        out += shown < 0 ? "e-" : "e+";
+        const std::string magnitude = std::to_string(shown < 0 ? -shown : shown);
+        if (magnitude.size() < 2) out += '0';
+        out += magnitude;
+    }
+    return out;
 }
 
 template <typename T, typename Write>
@@ -368,14 +694,21 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
                                  layout.container.dimZ <= 0;
     report.containerVolume = report.containerDegenerate ? 0 : volumeOf(container);
 
+    std::vector<char> solid;
+    std::vector<uint32_t> members;  // boxes with an interior, even if turned inside out
+    reserveLarge(solid, boxes.size());
+    solid.resize(boxes.size());
+    reserveLarge(members, boxes.size());
     for (int n = 1; n <= report.boxCount; ++n) {
         const Box& box = boxes[n - 1];
-        Extent3 extent = boxExtent(box);
+        const Extent3 extent = boxExtent(box);
         if (isDegenerate(box)) {
             report.degenerate.push_back(n);
         } else {
             report.boxVolume += volumeOf(extent);
+            solid[n - 1] = 1;
         }
+        if (!hasZeroDimension(box)) members.push_back(static_cast<uint32_t>(n - 1));
         for (int axis = 0; axis < 3; ++axis) {
             if (extent.axes[axis].low < container.axes[axis].low) {
                 report.outside.push_back(Crossing{n, kAxisNames[axis], Side::kMin});
@@ -386,55 +719,48 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
         }
     }
 
-    // One query per box finds the boxes that overlap it and those under it
-    // whose top meets its base.
-    const Tree tree = buildTree(boxes);
+    // The boxes under each box, grouped by the box on top.
+    std::vector<uint32_t> underStarts, under;
+    reserveLarge(underStarts, boxes.size() + 1);
+    underStarts.resize(boxes.size() + 1);
+    {
+        std::vector<Contact> contacts;
+        reserveLarge(contacts, 4 * boxes.size());
+        PairSink sink{report.overlaps, contacts};
+        findPairs(boxes, members, solid, sink);
+        std::vector<uint32_t>().swap(members);
+        for (const Contact& c : contacts) ++underStarts[c.upper + 1];
+        for (std::size_t i = 1; i <= boxes.size(); ++i) underStarts[i] += underStarts[i - 1];
+        reserveLarge(under, contacts.size());
+        under.resize(contacts.size());
+        std::vector<uint32_t> next(underStarts.begin(), underStarts.end() - 1);
+        for (const Contact& c : contacts) under[next[c.upper]++] = c.lower;
+    }
+
+    reserveLarge(report.supports, boxes.size());
     report.supports.resize(boxes.size());
-    std::vector<Overlap> overlapsHere;
-    std::vector<std::pair<int, Rect>> contacts;  // supporter (0: the floor), common rectangle
     std::vector<Rect> rects;
     Scratch scratch;
-    // The boxes are visited in the tree's own order, neighbours one after the
-    // other, which keeps the nodes a query reads in the cache; the findings are
-    // put back in box order at the end. A box with a zero dimension is not in
-    // the tree and has nothing to find.
-    for (const Entry& entry : tree) {
-        const int n = static_cast<int>(entry.second) + 1;
-        const Box& box = boxes[n - 1];
-        const Extent3 extent = boxExtent(box);
-        const bool solid = !isDegenerate(box);
-        overlapsHere.clear();
-        contacts.clear();
-        auto visit = [&](uint32_t index) {
-            const int other = static_cast<int>(index) + 1;
-            if (other == n) return;
-            const Extent3 otherExtent = boxExtent(boxes[index]);
-            if (other > n) {
-                Volume shared = intersection(extent, otherExtent);
-                if (shared != 0) overlapsHere.push_back(Overlap{n, other, shared});
-            }
-            Rect common;
-            if (solid && otherExtent.axes[2].high == extent.axes[2].low &&
-                !isDegenerate(boxes[index]) && footprintOverlap(extent, otherExtent, common)) {
-                contacts.emplace_back(other, common);
-            }
-        };
-        tree.query(bgi::intersects(queryBoundsOf(extent)), VisitOutput<decltype(visit)>{&visit});
-        report.overlaps.insert(report.overlaps.end(), overlapsHere.begin(), overlapsHere.end());
-        if (!solid) continue;
-
+    for (int n = 1; n <= report.boxCount; ++n) {
+        if (!solid[n - 1]) continue;
+        const Extent3 extent = boxExtent(boxes[n - 1]);
         BoxSupport& support = report.supports[n - 1];
-        Rect floorPart;
-        if (extent.axes[2].low == 0 && footprintOverlap(extent, container, floorPart)) {
-            support.onFloor = true;
-            contacts.emplace_back(0, floorPart);
-        }
-        std::sort(contacts.begin(), contacts.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        const auto first = under.begin() + underStarts[n - 1], last = under.begin() + underStarts[n];
+        std::sort(first, last);
         rects.clear();
-        for (const auto& [supporter, rect] : contacts) {
-            rects.push_back(rect);
-            if (supporter == 0) continue;
+        Rect common;
+        if (extent.axes[2].low == 0 && footprintOverlap(extent, container, common)) {
+            support.onFloor = true;
+            rects.push_back(common);
+        }
+        support.restsOn.reserve(static_cast<std::size_t>(last - first));
+        for (auto it = first; it != last; ++it) {
+            const Extent3 other = boxExtent(boxes[*it]);
+            rects.push_back(Rect{std::max(extent.axes[0].low, other.axes[0].low),
+                                 std::min(extent.axes[0].high, other.axes[0].high),
+                                 std::max(extent.axes[1].low, other.axes[1].low),
+                                 std::min(extent.axes[1].high, other.axes[1].high)});
+            const int supporter = static_cast<int>(*it) + 1;
             support.restsOn.push_back(supporter);
             if (supporter > n) support.restsOnLater.push_back(supporter);
         }
@@ -447,10 +773,10 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
         support.unstable = whole.area != 0 && !whole.centreHeld;
 
         // With the order checked, the box is judged with only the earlier boxes
-        // under it; the contacts are sorted by supporter, floor first.
+        // under it; the contacts are in the order of their supporters, floor first.
         Judgement judged = whole;
         if (settings.order && !support.restsOnLater.empty()) {
-            rects.resize(contacts.size() - support.restsOnLater.size());
+            rects.resize(rects.size() - support.restsOnLater.size());
             judged = judge(extent, rects, scratch);
             for (int later : support.restsOnLater) report.order.push_back(OrderIssue{n, later});
         }
@@ -465,13 +791,6 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
 
     std::sort(report.overlaps.begin(), report.overlaps.end(), [](const Overlap& a, const Overlap& b) {
         return a.first != b.first ? a.first < b.first : a.second < b.second;
-    });
-    std::sort(report.floating.begin(), report.floating.end());
-    std::sort(report.unstable.begin(), report.unstable.end());
-    std::sort(report.support.begin(), report.support.end(),
-              [](const SupportShortfall& a, const SupportShortfall& b) { return a.box < b.box; });
-    std::sort(report.order.begin(), report.order.end(), [](const OrderIssue& a, const OrderIssue& b) {
-        return a.box != b.box ? a.box < b.box : a.restsOn < b.restsOn;
     });
 
     if (report.containerVolume != 0) {
@@ -537,10 +856,9 @@ std::string formatText(const std::string& fileName, const LayoutReport& report) 
     return text.str();
 }
 
-// The object is written by hand, with nlohmann only escaping the file name
-// and writing the utilisation: a volume may need up to 113 bits, which no
-// nlohmann number holds, while JSON itself puts no limit on an integer's
-// digits. Writing every volume as its exact decimal digits keeps one format
+// The object is written by hand: a volume may need up to 113 bits, which
+// few JSON libraries hold in a number, while JSON itself puts no limit on an
+// integer's digits. Writing every volume as its exact decimal digits keeps one format
 // for small and huge values, and the keys keep the documented order.
 namespace {
 
@@ -553,7 +871,7 @@ void writeJson(std::ostream& json, const std::string& fileName, const LayoutRepo
     json << ",\"containerVolume\":" << volumeText(report.containerVolume);
     json << ",\"boxVolume\":" << volumeText(report.boxVolume);
     json << ",\"utilisation\":"
-         << (report.hasUtilisation ? nlohmann::json(report.utilisation).dump() : "null");
+         << (report.hasUtilisation ? jsonNumber(report.utilisation) : "null");
     json << ",\"containerDegenerate\":" << (report.containerDegenerate ? "true" : "false");
     jsonList(json, "overlaps", report.overlaps, [&](const Overlap& overlap) {
         json << "{\"a\":" << overlap.first << ",\"b\":" << overlap.second
@@ -569,7 +887,7 @@ void writeJson(std::ostream& json, const std::string& fileName, const LayoutRepo
     jsonList(json, "unstable", report.unstable, number);
     jsonList(json, "support", report.support, [&](const SupportShortfall& shortfall) {
         json << "{\"box\":" << shortfall.box
-             << ",\"percent\":" << nlohmann::json(shortfall.percent).dump() << '}';
+             << ",\"percent\":" << jsonNumber(shortfall.percent) << '}';
     });
     if (report.settings.order) {
         jsonList(json, "order", report.order, [&](const OrderIssue& issue) {
