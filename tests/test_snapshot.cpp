@@ -170,7 +170,7 @@ TEST(OutputFile, ASignalDuringTheWriteLeavesTheOldFileAndNoTemporary) {
             std::string error;
             const bool written =
                 prepareOutput("t", target, "/", output, error) == 0 &&
-                writeOutput("t", output, [&](FILE* file) {
+                writeOutput("t", output, [signal = signal](FILE* file) {
                     std::fputs("nouveau", file);
                     std::fflush(file);
                     if (signal != 0) raise(signal);
