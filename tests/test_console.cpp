@@ -1,4 +1,4 @@
-// Tests of the console dialogue through injected streams and a recording viewer.
+// Tests of the console dialogue through injected streams and a recording viewer, and of the command line.
 #include "app/console.h"
 #include "scene/scene.h"
 
@@ -17,74 +17,17 @@ const std::string kBanner =
     "dimX dimY dimZ posX posY posZ fragilite de chaque boite\n";
 const std::string kPrompt = "fichier a lire ?\n-->";
 
-class ConsoleTest : public ::testing::Test {
-protected:
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
-    // Writes a layout file and returns its path.
-    std::string file(const char* name, const char* content) {
-        std::filesystem::create_directories(dir);
-        std::ofstream(dir / name) << content;
-        return (dir / name).string();
-    }
-    // Runs the dialogue on input, recording the box count of every scene shown.
-    int run(const std::string& input) {
-        std::istringstream in(input);
-        return run(in);
-    }
-    int run(std::istream& in) {
-        std::ostringstream out;
-        int status = runConsole(in, out, [this](const Scene& s, std::ostream&) {
-            shown.push_back(s.boxCount);
-        });
-        transcript = out.str();
-        return status;
-    }
-
-    std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("boxview-console-" + std::to_string(getpid()));
-    std::string transcript;
-    std::vector<int> shown;
-};
-
-TEST_F(ConsoleTest, EmptyInputPrintsBannerAndOnePromptThenEndsCleanly) {
-    EXPECT_EQ(0, run(""));
-    EXPECT_EQ(kBanner + kPrompt + "\n", transcript);
-    EXPECT_EQ(std::vector<int>{}, shown);
-}
-
-TEST_F(ConsoleTest, MissingAndRefusedNamesShowNothingAndTwoNamesOnOneLineAreTwoAnswers) {
-    const std::string three = file("three.txt", "20 10 5\n3\n1 1 1 0 0 0 2 2 2 1 0 0 3 3 3 3 0 0");
-    const std::string two = file("two.txt", "8 8 8\n2\n1 1 1 0 0 0\n1 1 1 1 1 1\n");
-    const std::string bad = file("bad.txt", "8 8 8\n70\n");
-    EXPECT_EQ(0, run("nulle-part.txt\n" + three + "   " + two + "\n" + bad + "\n" + three));
-    EXPECT_EQ(kBanner + kPrompt + "nulle-part.txt introuvable\n" + kPrompt + kPrompt + kPrompt +
-                  bad + " : trop de boites (70), 60 au maximum\n" + kPrompt + kPrompt + "\n",
-              transcript);
-    EXPECT_EQ((std::vector<int>{3, 2, 3}), shown);
-}
-
-// size bytes of 'a' made as they are read, then " " and tail: the name is never held whole.
-class LongWord : public std::streambuf {
-public:
-    LongWord(std::size_t size, std::string tail) : left(size), tail(std::move(tail)) {}
-
-private:
+// chunks pieces of 64 kB of 'a', then tail: a word that is never held whole by the stream.
+struct LongWord : std::streambuf {
+    LongWord(int chunks, std::string tail) : chunks(chunks), tail(std::move(tail)) {}
     int_type underflow() override {
-        if (left == 0 && tail.empty()) return traits_type::eof();
-        if (left == 0) {
-            chunk = tail;
-            tail.clear();
-        } else {
-            chunk.assign(std::min(left, std::size_t{1} << 16), 'a');
-            left -= chunk.size();
-            if (left == 0) chunk += ' ';
-        }
-        setg(chunk.data(), chunk.data(), chunk.data() + chunk.size());
-        return traits_type::to_int_type(chunk[0]);
+        std::string& next = chunks > 0 ? chunk : tail;
+        if (chunks-- < 0 || next.empty()) return traits_type::eof();
+        setg(next.data(), next.data(), next.data() + next.size());
+        return traits_type::to_int_type(next[0]);
     }
-    std::size_t left;
-    std::string tail, chunk;
+    int chunks;
+    std::string tail, chunk = std::string(1 << 16, 'a');
 };
 
 long peakKb() {
@@ -93,22 +36,46 @@ long peakKb() {
     return usage.ru_maxrss;
 }
 
-// Names up to 4096 bytes are tried; a longer one gets one line and is dropped as it is read,
-// so 256 MB with no whitespace keep memory flat, and the next name is read as usual.
-TEST_F(ConsoleTest, NameLongerThan4096BytesIsRefusedOnOneLineWithoutBeingKept) {
+// Missing and refused names show nothing, two names on one line are two answers, names up to
+// 4096 bytes are tried and a longer one gets one line; the box count of every scene shown.
+TEST(ConsoleTest, EveryNameGetsItsAnswerAndOnlyLoadedLayoutsAreShown) {
+    const auto dir = std::filesystem::temp_directory_path() / ("boxview-console-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const auto file = [&](const char* name, const char* content) {
+        std::ofstream(dir / name) << content;
+        return (dir / name).string();
+    };
     const std::string three = file("three.txt", "20 10 5\n3\n1 1 1 0 0 0 2 2 2 1 0 0 3 3 3 3 0 0");
+    const std::string two = file("two.txt", "8 8 8\n2\n1 1 1 0 0 0\n1 1 1 1 1 1\n");
+    const std::string bad = file("bad.txt", "8 8 8\n70\n");
     const std::string longest(4096, 'a');
-    EXPECT_EQ(0, run(longest + "\n" + longest + "a " + three));
-    EXPECT_EQ(kBanner + kPrompt + longest + " introuvable\n" + kPrompt +
-                  "nom de fichier trop long\n" + kPrompt + kPrompt + "\n",
-              transcript);
-    const long before = peakKb();
-    LongWord source(std::size_t{256} << 20, three);
-    std::istream in(&source);
-    EXPECT_EQ(0, run(in));
-    EXPECT_LT(peakKb() - before, 16 * 1024) << "peak kB grew from " << before << " to " << peakKb();
-    EXPECT_EQ(kBanner + kPrompt + "nom de fichier trop long\n" + kPrompt + kPrompt + "\n", transcript);
-    EXPECT_EQ((std::vector<int>{3, 3}), shown);
+    struct Case {
+        std::string input, transcript;
+        std::vector<int> shown;
+    };
+    const Case cases[] = {
+        {"", kPrompt + "\n", {}},
+        {"nulle-part.txt\n" + three + "   " + two + "\n" + bad + "\n" + three,
+         kPrompt + "nulle-part.txt introuvable\n" + kPrompt + kPrompt + kPrompt + bad +
+             " : trop de boites (70), 60 au maximum\n" + kPrompt + kPrompt + "\n", {3, 2, 3}},
+        {longest + "\n" + longest + "a " + three, kPrompt + longest + " introuvable\n" + kPrompt +
+             "nom de fichier trop long\n" + kPrompt + kPrompt + "\n", {3}},
+        {"", kPrompt + "nom de fichier trop long\n" + kPrompt + kPrompt + "\n", {3}},
+    };
+    for (const Case& c : cases) {
+        // The last case reads a 256 MB name with no whitespace, which must not be kept.
+        LongWord endless(&c == &cases[3] ? 4096 : -1, " " + three);
+        std::istringstream text(c.input);
+        std::istream in(&c == &cases[3] ? static_cast<std::streambuf*>(&endless) : text.rdbuf());
+        std::ostringstream out;
+        std::vector<int> shown;
+        const long before = peakKb();
+        EXPECT_EQ(0, runConsole(in, out, [&](const Scene& s, std::ostream&) { shown.push_back(s.boxCount); }));
+        EXPECT_LT(peakKb() - before, 16 * 1024) << "peak kB grew from " << before << " to " << peakKb();
+        EXPECT_EQ(kBanner + c.transcript, out.str());
+        EXPECT_EQ(c.shown, shown);
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST(CommandLineTest, HelpPrintsTheUsageAndOtherArgumentsAreRefused) {
