@@ -5,9 +5,11 @@
 #include "render/labels.h"
 #include "scene/scene.h"
 
+#include <GL/glu.h>
+
 namespace {
 
-using namespace gltest;
+const FontCache kFonts = loadFontCache();
 
 Scene sceneOf(Container container, std::initializer_list<Box> boxes) {
     Scene scene;
@@ -18,42 +20,38 @@ Scene sceneOf(Container container, std::initializer_list<Box> boxes) {
 
 using FrameTest = GlTest;
 
-// Caption, legend and step line each build a block of lists; none may outlive the frame.
-TEST_F(FrameTest, NoListsLeftAliveWithOrWithoutGlyphs) {
-    Camera camera;
-    ViewState view;
-    Palette palette;
-    setHomeView(camera, view, palette);
-    view.selectedBox = 1;
-    view.shownBoxes = 0;
-    for (const FontCache& cache : {fonts(), FontCache{}}) {
-        drawFrame(palette, sceneOf({25, 12, 8}, {{1, 1, 0, 3, 2, 2}}), view, camera, cache);
-        for (GLuint name = 1; name <= 2000; ++name)
-            ASSERT_FALSE(glIsList(name)) << "display list " << name << " alive after the frame";
-    }
-}
-
-// Far beyond the fixed far plane of 1000: a box in the far corner of a 5000 x 3000 x 2000
-// container, seen from 8000 away, still shows its colour.
-TEST_F(FrameTest, LargeContainerZoomedOutShowsItsFarCorner) {
+// Box 1 in the far corner of a 5000 x 3000 x 2000 container, seen from 8000 away (far beyond the fixed far
+// plane of 1000), still shows its colour; and the blocks of lists of caption, legend and step line are gone.
+TEST_F(FrameTest, FarCornerShowsAndNoListsOutliveTheFrameWithOrWithoutGlyphs) {
     Camera camera;
     ViewState view;
     Palette palette;
     setHomeView(camera, view, palette);
     camera.orbitDistance = 8000;
     updateEye(camera);
-    drawFrame(palette, sceneOf({5000, 3000, 2000}, {{500, 500, 500, 4500, 0, 1500}}), view, camera,
-              fonts());
-    const auto want = std::array<int, 3>{palette.colours[0][0], palette.colours[0][1], palette.colours[0][2]};
-    EXPECT_EQ(pixelAt(4750, 500, 1750), want) << "front face of the far box";
+    view.selectedBox = view.shownBoxes = 1;
+    for (const FontCache& cache : {kFonts, FontCache{}}) {
+        drawFrame(palette, sceneOf({5000, 3000, 2000}, {{500, 500, 500, 4500, 0, 1500}, {}}), view, camera, cache);
+        GLdouble modelview[16], projection[16], x, y, z;
+        const GLint viewport[4] = {0, 0, kWindowWidth, kWindowHeight};
+        glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+        glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        gluProject(4750, 500, 1750, modelview, projection, viewport, &x, &y, &z);
+        GLubyte got[4] = {};
+        glReadPixels(GLint(x), GLint(y), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, got);
+        EXPECT_EQ(std::vector<int>(got, got + 3), std::vector<int>(palette.colours[0], palette.colours[0] + 3))
+            << "front face of the far box at " << x << ", " << y;
+        for (GLuint name = 1; name <= 2000; ++name)
+            ASSERT_FALSE(glIsList(name)) << "display list " << name << " alive after the frame";
+    }
 }
 
 // Without glyphs for every height the fonts are unusable, and a block of 96 lists still comes back.
 TEST_F(FrameTest, FontBlockComesBackWithOrWithoutGlyphs) {
-    FontCache partial = fonts();
+    FontCache partial = kFonts;
     partial.sets.pop_back();
     const FontCache failed{{GlyphSet{kCaptionPixelHeight, false, {}}}};
-    for (const FontCache& cache : {FontCache{}, failed, partial, fonts()}) {
+    for (const FontCache& cache : {FontCache{}, failed, partial, kFonts}) {
         EXPECT_EQ(fontsUsable(cache), cache.sets.size() == 3) << cache.sets.size() << " sets";
         FontLists base = 0;
         buildFontLists(cache, kCaptionPixelHeight, base);
@@ -69,10 +67,9 @@ TEST(FrameTextTest, CaptionStepLineAndDrawableBytes) {
     EXPECT_EQ(drawableBytes(std::string("a\n b\x7f\x80\xff\x1f~\t", 10)), "a b\x7f~");
     EXPECT_EQ(captionText(scene, 2), "boite 2 selectionnee  --- position : -1 0 -20\n --- dimensions -5 4 -3");
     for (int32_t none : {0, -1, 3}) EXPECT_EQ(captionText(scene, none), "") << "box " << none;
-    const std::pair<int32_t, std::string> steps[] = {
-        {0, "etape 0 / 2"}, {1, "etape 1 / 2"}, {2, ""}, {kWholeLoad, ""}, {-4, "etape 0 / 2"}};
     ViewState view;
-    for (const auto& [shown, text] : steps) {
+    for (const auto& [shown, text] : {std::pair<int32_t, std::string>{0, "etape 0 / 2"}, {1, "etape 1 / 2"},
+                                      {2, ""}, {kWholeLoad, ""}, {-4, "etape 0 / 2"}}) {
         view.shownBoxes = shown;
         EXPECT_EQ(stepText(scene, view), text) << shown << " boxes shown";
     }

@@ -3,30 +3,27 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
 
 namespace {
 
-const std::filesystem::path kDir =
-    std::filesystem::temp_directory_path() / ("boxview-loader-" + std::to_string(getpid()));
-const std::string kFile = (kDir / "layout.txt").string();
+const std::string kFile = testing::TempDir() + "boxview-loader-" + std::to_string(getpid()) + ".txt";
 
 std::string write(const std::string& content) {
-    std::filesystem::create_directories(kDir);
     std::ofstream(kFile, std::ios::binary) << content;
     return kFile;
 }
 
-// Every number of a scene, one line a box, so that a failure shows which differ.
+// The container, the count and the shown boxes, one line a box, so that a failure shows which differ.
 std::string dump(const Scene& s) {
     std::ostringstream text;
     text << s.container.dimX << ' ' << s.container.dimY << ' ' << s.container.dimZ << " n=" << s.boxCount;
-    for (int32_t n = 1; n <= boxesInTable(s.boxCount); ++n)
-        text << '\n' << s.boxes[n].dimX << ' ' << s.boxes[n].dimY << ' ' << s.boxes[n].dimZ << ' ' << s.boxes[n].posX << ' '
-             << s.boxes[n].posY << ' ' << s.boxes[n].posZ;
+    for (int32_t n = 1; n <= boxesInTable(s.boxCount); ++n) {
+        const Box& b = s.boxes[n];
+        text << '\n' << b.dimX << ' ' << b.dimY << ' ' << b.dimZ << ' ' << b.posX << ' ' << b.posY << ' ' << b.posZ;
+    }
     return text.str();
 }
 
@@ -38,28 +35,18 @@ std::string boxesFile(int count) {
 }
 
 // Any whitespace, trailing words, a byte-order mark at the start and leading zeros read the same;
-// a count of 0 or less loads no boxes, and a shorter layout replaces a longer one whole.
+// a count of 0 or less loads no boxes, and a shorter layout replaces a longer one.
 TEST(LoaderTest, AcceptedLayoutsReadTheSameWhateverTheirSpacing) {
-    Scene expected;
-    expected.container = {100000, 12, 8};
-    expected.boxCount = 2;
-    expected.boxes[1] = {2147483647, -2147483647 - 1, 3, 0, 10, 0};
-    expected.boxes[2] = {1, 2, 3, -4, -5, -6};
-    Scene zero, negative, five;
-    zero.container = negative.container = {10, 20, 30};
-    negative.boxCount = -3;
-    five.container = {30, 30, 30};
-    five.boxCount = 5;
-    for (int n = 1; n <= 5; ++n) five.boxes[n] = {n, n, n, 0, 0, 0};
-    const std::pair<std::string, const Scene*> cases[] = {
-        {"100000 12 8\n2\n2147483647 -2147483648 3 0 10 0\n1 2 3 -4 -5 -6\n", &expected},
+    const std::string two = "100000 12 8 n=2\n2147483647 -2147483648 3 0 10 0\n1 2 3 -4 -5 -6";
+    const std::pair<std::string, std::string> cases[] = {
+        {"100000 12 8\n2\n2147483647 -2147483648 3 0 10 0\n1 2 3 -4 -5 -6\n", two},
         {"\r\n\t 100000\t12 \v8\r\n2\f+2147483647 -2147483648 3\n\n\n0 10 0 1 2 3 "
-         "-0000000000000000000000000000004 -5 -6  ", &expected},
-        {"100000 12 8 2 2147483647 -2147483648 3 0 10 0 1 2 3 -4 -5 -6 9 garbage 99999999999\n", &expected},
-        {"\xEF\xBB\xBF" "100000 0012 008 2 2147483647 -2147483648 3 0 10 0 1 2 3 -4 -5 -6", &expected},
-        {"100000 12 8 2 2147483647 -2147483648 " + std::string(101, '0') + "3 0 10 0 1 2 3 -4 -5 -6", &expected},
-        {"10 20 30\n0\n", &zero}, {"10 20 30\n-3\n", &negative},
-        {"30 30 30\n5\n1 1 1 0 0 0 2 2 2 0 0 0 3 3 3 0 0 0 4 4 4 0 0 0 5 5 5 0 0 0", &five},
+         "-0000000000000000000000000000004 -5 -6  ", two},
+        {"100000 12 8 2 2147483647 -2147483648 3 0 10 0 1 2 3 -4 -5 -6 9 garbage 99999999999\n", two},
+        {"\xEF\xBB\xBF" "100000 0012 008 2 2147483647 -2147483648 3 0 10 0 1 2 3 -4 -5 -6", two},
+        {"100000 12 8 2 2147483647 -2147483648 " + std::string(101, '0') + "3 0 10 0 1 2 3 -4 -5 -6", two},
+        {"10 20 30\n0\n", "10 20 30 n=0"}, {"10 20 30\n-3\n", "10 20 30 n=-3"},
+        {"30 30 30 3 1 1 1 0 0 0 2 2 2 0 0 0 3 3 3 0 0 0", "30 30 30 n=3\n1 1 1 0 0 0\n2 2 2 0 0 0\n3 3 3 0 0 0"},
     };
     for (const auto& [content, want] : cases) {
         Scene scene;
@@ -67,7 +54,7 @@ TEST(LoaderTest, AcceptedLayoutsReadTheSameWhateverTheirSpacing) {
         ASSERT_EQ(0, loadScene(write(boxesFile(60)), scene, out)) << out.str();
         EXPECT_EQ(0, loadScene(write(content), scene, out)) << out.str();
         EXPECT_EQ("", out.str());
-        EXPECT_EQ(dump(*want), dump(scene)) << "content: " << content;
+        EXPECT_EQ(want, dump(scene)) << "content: " << content;
     }
     // The checker's layout: the same reader with its own limit, no boxes for a count below 1.
     Layout layout;
@@ -82,16 +69,14 @@ TEST(LoaderTest, AcceptedLayoutsReadTheSameWhateverTheirSpacing) {
 }
 
 TEST(LoaderTest, EveryRefusalNamesTheFileAndLeavesTheSceneAlone) {
-    const std::string p = " : le 1er nombre (dimX du conteneur)";
+    const std::string p = " : le 1er nombre (dimX du conteneur)", box1 = " : le 5e nombre (dimX de la boite 1)";
     const std::pair<std::string, std::string> cases[] = {  // content, message after the path
         {"10 20 30 2 1 2 3 4 5 6 1 2 3 4 5", " : fichier incomplet, le 16e nombre (posZ de la boite 2) manque"},
         {"- 20 30 0", p + " n'est pas un entier : -"},
         {"1\x01\xff 2 3 0", p + " n'est pas un entier : 1??"},
         {"10 20 30 1 1 2 3 4 5 6abc", " : le 10e nombre (posZ de la boite 1) n'est pas un entier : 6abc"},
-        {"10 20 30 1 \xEF\xBB\xBF" "1 1 1 0 0 0",  // a mark anywhere else is no number
-         " : le 5e nombre (dimX de la boite 1) n'est pas un entier : ???1"},
-        {"10 20 30 1 2147483648 1 1 0 0 0",
-         " : le 5e nombre (dimX de la boite 1) depasse les entiers 32 bits : 2147483648"},
+        {"10 20 30 1 \xEF\xBB\xBF" "1 1 1 0 0 0", box1 + " n'est pas un entier : ???1"},  // a mark later on
+        {"10 20 30 1 2147483648 1 1 0 0 0", box1 + " depasse les entiers 32 bits : 2147483648"},
         {"10 20 30 1 1 -2147483649 1 0 0 0",
          " : le 6e nombre (dimY de la boite 1) depasse les entiers 32 bits : -2147483649"},
         {std::string(1 << 20, '0'),  // an endless word, even of zeros, is no 32-bit integer
@@ -100,8 +85,7 @@ TEST(LoaderTest, EveryRefusalNamesTheFileAndLeavesTheSceneAlone) {
         {boxesFile(61), " : trop de boites (61), 60 au maximum"},
     };
     Scene before;
-    std::ostringstream out;
-    ASSERT_EQ(0, loadScene(write(boxesFile(3)), before, out)) << out.str();
+    ASSERT_EQ(0, loadScene(write(boxesFile(3)), before));
     Scene scene = before;
     const auto refused = [&](const std::string& path, const std::string& message) {
         std::ostringstream out;
@@ -110,10 +94,10 @@ TEST(LoaderTest, EveryRefusalNamesTheFileAndLeavesTheSceneAlone) {
         EXPECT_EQ(dump(before), dump(scene)) << path;
     };
     for (const auto& [content, message] : cases) refused(write(content), kFile + message);
-    for (const std::string& path : {(kDir / "absent.txt").string(), std::string(), kDir.string()})
+    for (const std::string& path : {kFile + ".absent", std::string(), testing::TempDir()})
         refused(path, path + " introuvable");
     refused("/dev/zero", "/dev/zero" + p + " n'est pas un entier : " + std::string(20, '?') + "...");
-    std::filesystem::remove_all(kDir);
+    std::remove(kFile.c_str());
 }
 
 } // namespace

@@ -22,7 +22,7 @@ TEST(ChooseHitTest, SmallestMinimumDepthWinsAsUnsigned) {
     EXPECT_EQ(chooseHit(tie, -1), 0) << "an overflowed selection buffer";
 }
 
-using PickTest = gltest::GlTest;
+using PickTest = GlTest;
 
 Scene sceneOf(const std::vector<Box>& boxes) {
     Scene scene;

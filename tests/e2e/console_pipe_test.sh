@@ -24,8 +24,9 @@ run $'absent-1.txt\nabsent-2.txt absent-3.txt\n' \
 # A layout with one box too many is refused on one line naming the file, then the prompt comes back.
 { printf '20 10 8\n61\n'; for ((n = 0; n < 61; ++n)); do printf '1 1 1 0 0 0\n'; done; } >"$work/trop.txt"
 run "$work/trop.txt"$'\n' "%s\n${kPrompt}\n" "$work/trop.txt : "
-# A good layout with no display: one line saying why, the prompt again, and the usual end.
-for sample in petit chargement-complet vide; do
-    run "examples/$sample.txt"$'\n' "%s\n${kPrompt}\n" "fenetre impossible a ouvrir : "
-done
+# A good layout with no display: one line saying why, the prompt again, and the usual end; the same with the
+# dummy video driver, which opens a window nobody could see.
+run $'examples/petit.txt\n' "%s\n${kPrompt}\n" "fenetre impossible a ouvrir : "
+SDL_VIDEODRIVER=dummy run $'examples/petit.txt\n' \
+    "fenetre impossible a ouvrir : aucun ecran disponible (pilote video dummy)\n${kPrompt}\n"
 finish
