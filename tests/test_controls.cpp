@@ -59,21 +59,18 @@ TEST(ControlsTest, EveryEventMovesTheViewAsItShouldAndRedrawsOnlyThen) {
         {{key(SDLK_RSHIFT)}, 60, 0, 4, 15, n, y, -1, y}, {{key(SDLK_UP)}, 40, 0, 4, 15, n, y, -1, y},
         {{key(SDLK_DOWN)}, 60, 0, 4, 15, n, y, -1, y}, {{key(SDLK_DOWN)}, 80, 0, 4, 15, n, y, -1, y},
         {{key(SDLK_RIGHT)}, 80, 0.5, 4, 15, n, y, -1, y}, {{key(SDLK_LEFT)}, 80, 0, 4, 15, n, y, -1, y},
-        {{key(SDLK_LEFT)}, 80, -0.5, 4, 15, n, y, -1, y},
-        {{button(SDL_BUTTON_WHEELUP)}, 70, -0.5, 4, 15, n, y, -1, y},
+        {{key(SDLK_LEFT)}, 80, -0.5, 4, 15, n, y, -1, y}, {{button(SDL_BUTTON_WHEELUP)}, 70, -0.5, 4, 15, n, y, -1, y},
         {{button(SDL_BUTTON_WHEELDOWN)}, 80, -0.5, 4, 15, n, y, -1, y},
         {{key(SDLK_PAGEUP)}, 80, -0.5, 4, 15, n, y, 2, y}, {{key(SDLK_PAGEDOWN)}, 80, -0.5, 4, 15, n, y, 3, y},
         {{key(SDLK_PAGEDOWN)}, 80, -0.5, 4, 15, n, y, 3, n}, {{key(SDLK_HOME)}, 80, -0.5, 4, 15, n, y, 0, y},
         {{key(SDLK_PAGEUP)}, 80, -0.5, 4, 15, n, y, 0, n}, {{key(SDLK_PAGEDOWN)}, 80, -0.5, 4, 15, n, y, 1, y},
         {{key(SDLK_END)}, 80, -0.5, 4, 15, n, y, 3, y}, {{key(SDLK_PAGEUP)}, 80, -0.5, 4, 15, n, y, 2, y},
-        {{key(SDLK_ESCAPE)}, 60, 0, 0, 0, n, y, 2, y},
-        {{event(SDL_QUIT), key(SDLK_RSHIFT)}, 60, 0, 0, 0, n, n, 2, y, n},  // what follows a quit applies
-        {{event(SDL_QUIT)}, 60, 0, 0, 0, n, n, 2, n, n},
+        {{key(SDLK_ESCAPE)}, 60, 0, 0, 0, n, y, 2, y},  // what follows a quit applies:
+        {{event(SDL_QUIT), key(SDLK_RSHIFT)}, 60, 0, 0, 0, n, n, 2, y, n}, {{event(SDL_QUIT)}, 60, 0, 0, 0, n, n, 2, n, n},
         {{button(SDL_BUTTON_LEFT)}, 60, 0, 0, 0, n, n, 2, y},  // a click to pick
     };
     Scene scene;
-    scene.container = {25, 20, 8};
-    scene.boxCount = 3;
+    scene.container = {25, 20, 8}, scene.boxCount = 3;
     Camera camera;
     setHomeCamera(camera);
     ViewState view;

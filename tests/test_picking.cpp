@@ -10,18 +10,14 @@
 
 namespace {
 
-// Records of four words: name count, minimum depth, maximum depth, name.
+// Records of four words (name count, minimum depth, maximum depth, name): the smallest minimum depth wins,
+// compared as unsigned; the earlier record wins a tie; no hits or an overflowed buffer give 0.
 TEST(ChooseHitTest, SmallestMinimumDepthWinsAsUnsigned) {
-    const GLuint highBit[] = {1, 0xFFFFFFFFu, 0, 1, 1, 0x80000000u, 0, 2, 1, 0x7FFFFFFFu, 0, 3};
-    EXPECT_EQ(chooseHit(highBit, 3), 3) << "depths compare as unsigned";
-    const GLuint nested[] = {1, 500, 600, 1, 1, 10, 900, 2};
-    EXPECT_EQ(chooseHit(nested, 2), 2) << "the minimum depth decides, not the maximum";
-    const GLuint tie[] = {1, 0, 50, 4, 1, 0, 50, 7};
-    EXPECT_EQ(chooseHit(tie, 2), 4) << "the earlier record wins a tie";
-    EXPECT_EQ(chooseHit(tie, 0), 0) << "no hits";
-    EXPECT_EQ(chooseHit(tie, -1), 0) << "an overflowed selection buffer";
+    const GLuint records[] = {1, 0xFFFFFFFFu, 0, 1, 1, 0x80000000u, 0, 2, 1, 0x7FFFFFFFu, 0, 3, 1, 500, 600, 4,
+                              1, 10, 900, 5, 1, 10, 20, 6};
+    for (const auto& [hits, want] : {std::pair{3, 3}, {5, 5}, {6, 5}, {1, 1}, {0, 0}, {-1, 0}})
+        EXPECT_EQ(chooseHit(records, hits), want) << "among the first " << hits << " records";
 }
-
 using PickTest = GlTest;
 
 Scene sceneOf(const std::vector<Box>& boxes) {
@@ -44,14 +40,11 @@ TEST_F(PickTest, PicksTheSeenFaceOfTheShownBoxesInTheTurnedModel) {
     };
     const Row rows[] = {
         {"front box last", {back, front}, 2}, {"front box first", {front, back}, 1},
-        {"a tie goes to the lower number", {front, front, front}, 1},
-        {"window corner", {front}, 0, 0, 0, kWholeLoad, 10, 10}, {"no boxes", {}, 0},
-        {"box 2 not shown", {back, front}, 1, 0, 0, 1},
-        {"box along x", {alongX}, 0}, {"box along x, turned about x", {alongX}, 0, 90},
-        {"box along x, turned about z", {alongX}, 1, 0, 90},
-        {"box along x, turned about x then z", {alongX}, 1, 90, 90},
-        {"box along z, turned about x", {alongZ}, 1, 90},
-        {"box along z, turned about x then z", {alongZ}, 0, 90, 90},
+        {"a tie", {front, front, front}, 1}, {"window corner", {front}, 0, 0, 0, kWholeLoad, 10, 10},
+        {"no boxes", {}, 0}, {"box 2 not shown", {back, front}, 1, 0, 0, 1}, {"along x", {alongX}, 0},
+        {"along x, turned about x", {alongX}, 0, 90}, {"along x, turned about z", {alongX}, 1, 0, 90},
+        {"along x, turned about x then z", {alongX}, 1, 90, 90}, {"along z, turned about x", {alongZ}, 1, 90},
+        {"along z, turned about x then z", {alongZ}, 0, 90, 90},
         {"box 1 inside box 2", {{2, 2, 2, -1, 0, -1}, {6, 6, 6, -3, -2, -3}}, 2},
     };
     Camera camera;

@@ -1,6 +1,5 @@
 # Shared steps of the end-to-end scripts: boxview driven through a FIFO, its window under Xvfb, and its pictures.
 # Sourced with $viewer (boxview) and $closer (close_window) set as needed; $work is a scratch folder.
-kTitle='Affichage des boites en 3D'
 kBanner='format de fichier doit etre : \ndimX dimY dimZ du conteneur\nnb de boites\ndimX dimY dimZ posX posY posZ fragilite de chaque boite\n'
 kPrompt='fichier a lire ?\n-->'
 failed=0 viewerPid= work=$(mktemp -d)
@@ -8,15 +7,8 @@ trap 'exec 3>&-; [ -n "$viewerPid" ] && kill -9 "$viewerPid" 2>/dev/null; rm -rf
 fail() { echo "ECHEC : $1"; failed=$((failed + 1)); }
 abort() { fail "$1"; [ -s "$work/err" ] && echo "erreurs de boxview : $(tail -c 300 "$work/err")"; exit 1; }
 finish() { echo "$failed echec(s)"; [ "$failed" -eq 0 ]; }
-
 # waitFor COMMAND...: retries every tenth of a second until it succeeds; 1 after $waitLimit s (20 unless set).
-waitFor() {
-    local deadline=$((SECONDS + ${waitLimit:-20}))
-    until "$@"; do
-        [ "$SECONDS" -ge "$deadline" ] && return 1
-        sleep 0.1
-    done
-}
+waitFor() { local end=$((SECONDS + ${waitLimit:-20})); until "$@"; do [ "$SECONDS" -ge "$end" ] && return 1; sleep 0.1; done; }
 
 # startViewer [NAME=VALUE...]: starts boxview, with these variables set, reading a FIFO held open on descriptor 3.
 # SIGINT and SIGTERM keep their default action, as from a terminal (a background job would ignore SIGINT).
@@ -30,24 +22,20 @@ answer() { printf '%s\n' "$1" >&3; }
 # waitPrompts N WHAT: the output comes to exactly the banner and N prompts.
 hasPrompts() { cmp -s <(printf "$kBanner"; for ((k = 0; k < $1; ++k)); do printf "$kPrompt"; done) "$work/out"; }
 waitPrompts() { waitFor hasPrompts "$1" || abort "$2 : la banniere et $1 invites attendues, obtenu : $(od -An -c "$work/out" | tail -3)"; }
-
 # killedBy SIGNAL WHAT: the signal ends boxview within 5 s, and the shell sees 128 + its number.
+ended() { [[ "$(awk '{print $3}' "/proc/$viewerPid/stat" 2>/dev/null)" =~ ^Z?$ ]]; }
 killedBy() {
-    kill -s "$1" "$viewerPid"
-    waitLimit=5 waitFor ended || abort "$2 : boxview encore en vie 5 s apres SIG$1"
+    kill -s "$1" "$viewerPid" && waitLimit=5 waitFor ended || abort "$2 : boxview encore en vie 5 s apres SIG$1"
     wait "$viewerPid"
     local status=$? want=$((128 + $(kill -l "$1")))
-    viewerPid=
-    exec 3>&-
+    viewerPid= && exec 3>&-
     [ "$status" -eq "$want" ] || fail "$2 : statut $want attendu apres SIG$1, obtenu $status"
 }
-ended() { [[ "$(awk '{print $3}' "/proc/$viewerPid/stat" 2>/dev/null)" =~ ^Z?$ ]]; }
 
-findWindow() { window=$(xdotool search --onlyvisible --name "^$kTitle\$" 2>/dev/null | head -1); [ -n "$window" ]; }
-waitWindow() { waitFor findWindow || abort "$1 : aucune fenetre \"$kTitle\" n'est apparue"; }
+findWindow() { window=$(xdotool search --onlyvisible --name '^Affichage des boites en 3D$' 2>/dev/null | head -1); [ -n "$window" ]; }
+waitWindow() { waitFor findWindow || abort "$1 : aucune fenetre \"Affichage des boites en 3D\" n'est apparue"; }
 gone() { ! xwininfo -id "$window" >/dev/null 2>&1; }
 closeWindow() { "$closer" "$window" && waitFor gone || abort "$1 : la fenetre $window est restee ouverte apres WM_DELETE_WINDOW"; }
-
 # expectSame WHAT REF: the window comes to show REF exactly within 5 s; the run stops at the first that does not.
 differing() { compare -metric AE "$1" "$2" null: 2>&1; }
 sameAs() { xwd -silent -id "$window" -out "$work/last.xwd" 2>/dev/null && [ "$(differing "$1" "$work/last.xwd")" = 0 ]; }

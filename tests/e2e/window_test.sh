@@ -27,19 +27,17 @@ wait
 
 startViewer
 waitPrompts 1 "au demarrage"
-answer examples/petit.txt
-waitWindow "ouverture"
+answer examples/petit.txt && waitWindow "ouverture"
 expectSame "ouverture" "$work/home.png"
 # Left alone, the window waits for events: under 3 % of a core over 2 s.
 ticks() { awk '{print $14 + $15}' "/proc/$viewerPid/stat"; }
 before=$(ticks) hz=$(getconf CLK_TCK)
 sleep 2
-[ $(($(ticks) - before)) -lt $((6 * hz / 100)) ] || fail "fenetre au repos : moins de 3 % d'un coeur attendus sur 2 s, obtenu $((($(ticks) - before) * 50 / hz)) %"
+used=$(($(ticks) - before))
+[ "$used" -lt $((6 * hz / 100)) ] || fail "fenetre au repos : moins de 3 % d'un coeur attendus sur 2 s, obtenu $((used * 50 / hz)) %"
 
 # Without a window manager, the focus is whatever we set: the pointer inside, then the keyboard.
-focusWindow() {
-    timeout 10 xdotool mousemove --window "$window" --sync 60 60 windowfocus --sync "$window" || abort "pas de focus"
-}
+focusWindow() { timeout 10 xdotool mousemove --window "$window" --sync 60 60 windowfocus --sync "$window" || abort "pas de focus"; }
 focusWindow
 # A click on box 1 (on the strip of its face between boxes 2 and 3) selects it, a click on empty space clears it;
 # each step key shows boxes 1..k with box k selected; Escape goes home with both model turns at 0, keeping the
@@ -69,8 +67,7 @@ ACTIONS
 
 closeWindow "fermeture"
 waitPrompts 2 "apres la fermeture"
-answer examples/petit.txt
-waitWindow "deuxieme ouverture"
+answer examples/petit.txt && waitWindow "deuxieme ouverture"
 expectSame "deuxieme ouverture" "$work/home.png"
 killedBy INT "fenetre ouverte"
 
@@ -78,19 +75,15 @@ killedBy INT "fenetre ouverte"
 printf '<?xml version="1.0"?>\n<fontconfig></fontconfig>\n' >"$work/no-fonts.conf"
 startViewer FONTCONFIG_FILE="$work/no-fonts.conf"
 for n in 1 2; do
-    answer examples/petit.txt
-    waitWindow "sans police, fenetre $n"
-    focusWindow
-    xdotool key Right Left Right Left
-    sleep 1
+    [ "$n" -eq 2 ] && closeWindow "sans police, fenetre 1"
+    answer examples/petit.txt && waitWindow "sans police, fenetre $n" && focusWindow
+    xdotool key Right Left Right Left && sleep 1
     lines=$(grep -c 'probleme pour creer bitmap a partir font window' "$work/out")
     [ "$lines" -eq "$n" ] || fail "sans police : $n ligne(s) \"probleme pour creer bitmap\" attendue(s) apres $n fenetre(s), obtenu $lines"
-    [ "$n" -eq 1 ] && closeWindow "sans police, fenetre 1"
 done
 killedBy TERM "fenetre ouverte"
 for signal in INT TERM; do
-    startViewer
-    waitPrompts 1 "avant SIG$signal"
+    startViewer && waitPrompts 1 "avant SIG$signal"
     killedBy "$signal" "a l'invite"
 done
 finish
