@@ -12,10 +12,9 @@ namespace {
 
 // chunks pieces of 64 kB of 'a', then tail: a name that is never held whole by the stream.
 struct LongWord : std::streambuf {
-    LongWord(int chunks, std::string tail) : chunks(chunks), tail(std::move(tail)) {}
     int_type underflow() override {
         std::string& next = chunks > 0 ? chunk : tail;
-        if (chunks-- < 0 || next.empty()) return traits_type::eof();
+        if (chunks-- < 0) return traits_type::eof();
         setg(next.data(), next.data(), next.data() + next.size());
         return traits_type::to_int_type(next[0]);
     }
@@ -24,30 +23,25 @@ struct LongWord : std::streambuf {
 };
 
 // Missing and refused names show nothing, two names on one line are two answers, names up to 4096
-// bytes are tried and a longer one gets one line, even 256 MB of it with memory flat.
+// bytes are tried and a longer one gets one line, even 256 MB of it, with memory flat.
 TEST(ConsoleTest, EveryNameGetsItsAnswerAndOnlyLoadedLayoutsAreShown) {
-    const std::string three = testing::TempDir() + "three.txt", two = testing::TempDir() + "two.txt",
-                      bad = testing::TempDir() + "bad.txt", longest(4096, 'a'), p = "fichier a lire ?\n-->";
+    const std::string three = testing::TempDir() + "three.txt", bad = testing::TempDir() + "bad.txt",
+                      longest(4096, 'a'), p = "fichier a lire ?\n-->";
     std::ofstream(three) << "20 10 5\n3\n1 1 1 0 0 0 2 2 2 1 0 0 3 3 3 3 0 0";
-    std::ofstream(two) << "8 8 8\n2\n1 1 1 0 0 0\n1 1 1 1 1 1\n";
     std::ofstream(bad) << "8 8 8\n70\n";
-    struct Case {
-        std::string input, transcript;
-        std::vector<int> shown;
-        int chunks = -1;
-    };
-    const Case cases[] = {
+    const std::tuple<std::string, std::string, std::vector<int>> cases[] = {
         {"", p + "\n", {}},
-        {"nulle-part.txt\n" + three + "   " + two + "\n" + bad + "\n" + three, p + "nulle-part.txt introuvable\n" +
-             p + p + p + bad + " : trop de boites (70), 60 au maximum\n" + p + p + "\n", {3, 2, 3}},
+        {"nulle-part.txt\n" + three + "   " + three + "\n" + bad + "\n" + three, p + "nulle-part.txt introuvable\n" +
+             p + p + p + bad + " : trop de boites (70), 60 au maximum\n" + p + p + "\n", {3, 3, 3}},
         {longest + "\n" + longest + "a " + three, p + longest + " introuvable\n" + p + "nom de fichier trop long\n" +
              p + p + "\n", {3}},
-        {"", p + "nom de fichier trop long\n" + p + p + "\n", {3}, 4096},
+        {"", p + "nom de fichier trop long\n" + p + p + "\n", {3}},  // 256 MB from a LongWord
     };
-    for (const Case& c : cases) {
-        LongWord endless(c.chunks, " " + three);
-        std::istringstream text(c.input);
-        std::istream in(c.chunks > 0 ? static_cast<std::streambuf*>(&endless) : text.rdbuf());
+    for (const auto& [input, transcript, want] : cases) {
+        LongWord endless;
+        endless.chunks = &input == &std::get<0>(cases[3]) ? 4096 : -1, endless.tail = " " + three;
+        std::istringstream text(input);
+        std::istream in(endless.chunks > 0 ? static_cast<std::streambuf*>(&endless) : text.rdbuf());
         std::ostringstream out;
         std::vector<int> shown;
         rusage before{}, after{};
@@ -56,26 +50,22 @@ TEST(ConsoleTest, EveryNameGetsItsAnswerAndOnlyLoadedLayoutsAreShown) {
         getrusage(RUSAGE_SELF, &after);
         EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 16 * 1024) << "peak kB from " << before.ru_maxrss;
         EXPECT_EQ("format de fichier doit etre : \ndimX dimY dimZ du conteneur\nnb de boites\n"
-                  "dimX dimY dimZ posX posY posZ fragilite de chaque boite\n" + c.transcript, out.str());
-        EXPECT_EQ(c.shown, shown);
+                  "dimX dimY dimZ posX posY posZ fragilite de chaque boite\n" + transcript, out.str());
+        EXPECT_EQ(want, shown);
     }
 }
 
+// The status, and the first line of what is written on out (with "..." when more follows) and on err.
 TEST(CommandLineTest, HelpPrintsTheUsageAndOtherArgumentsAreRefused) {
-    struct Case {
-        std::vector<const char*> argv;
-        int status;
-        std::string out, err;
-    };
-    for (const Case& c : {Case{{"boxview"}, -1, "", ""}, Case{{"boxview", "--help"}, 0, "usage : boxview [--help]\n", ""},
-                          Case{{"boxview", "-h"}, 2, "", "argument inconnu : -h (boxview --help pour l'usage)\n"},
-                          Case{{"boxview", "--help", "x"}, 2, "", "argument inconnu : x (boxview --help pour l'usage)\n"}}) {
+    const std::pair<std::vector<const char*>, std::string> cases[] = {
+        {{"boxview"}, "-1 | "}, {{"boxview", "--help"}, "0 usage : boxview [--help]\n...| "},
+        {{"boxview", "-h"}, "2 | argument inconnu : -h (boxview --help pour l'usage)\n"},
+        {{"boxview", "--help", "x"}, "2 | argument inconnu : x (boxview --help pour l'usage)\n"}};
+    for (const auto& [argv, want] : cases) {
         std::ostringstream out, err;
-        const int status = readCommandLine(int(c.argv.size()), c.argv.data(), out, err);
-        // Of the usage, its first line and that there is more.
-        EXPECT_EQ(std::to_string(c.status) + " " + c.out + (c.out.empty() ? "" : "...") + "|" + c.err,
-                  std::to_string(status) + " " + out.str().substr(0, out.str().find('\n') + 1) +
-                      (out.str().size() > c.out.size() ? "..." : "") + "|" + err.str()) << c.argv.back();
+        const int status = readCommandLine(int(argv.size()), argv.data(), out, err);
+        const std::string o = out.str(), first = o.substr(0, o.find('\n') + 1);
+        EXPECT_EQ(want, std::to_string(status) + " " + first + (o.size() > first.size() ? "..." : "") + "| " + err.str());
     }
 }
 

@@ -30,13 +30,15 @@ Scene sceneOf(const std::vector<Box>& boxes) {
 TEST_F(PickTest, PicksTheSeenFaceOfTheShownBoxesInTheTurnedModel) {
     const Box back{4, 4, 4, -2, 0, -2}, front{4, 4, 4, -2, 20, -2};
     const Box alongX{4, 4, 4, 10, -2, -2}, alongZ{4, 4, 4, -2, -2, 10};
+    std::vector<Box> frontLast, frontFirst;  // deep stacks of boxes one unit deep: every record must be kept
+    for (int32_t n = 1; n <= kMaxBoxes; ++n)
+        frontLast.push_back({4, 1, 4, -2, n, -2}), frontFirst.push_back({4, 1, 4, -2, 61 - n, -2});
     struct Row {
         const char* what;
         std::vector<Box> boxes;
         int32_t want;
-        double rotX = 0, rotZ = 0;
-        int32_t shown = kWholeLoad;
-        double x = 512, y = 384;
+        double rotX = 0, rotZ = 0;  // then the boxes shown, and where the window is picked
+        int32_t shown = kWholeLoad, x = 512, y = 384;
     };
     const Row rows[] = {
         {"front box last", {back, front}, 2}, {"front box first", {front, back}, 1},
@@ -46,6 +48,9 @@ TEST_F(PickTest, PicksTheSeenFaceOfTheShownBoxesInTheTurnedModel) {
         {"along x, turned about x then z", {alongX}, 1, 90, 90}, {"along z, turned about x", {alongZ}, 1, 90},
         {"along z, turned about x then z", {alongZ}, 0, 90, 90},
         {"box 1 inside box 2", {{2, 2, 2, -1, 0, -1}, {6, 6, 6, -3, -2, -3}}, 2},
+        {"60 boxes, front box last", frontLast, 60}, {"60 boxes, front box first", frontFirst, 1},
+        {"20 boxes, front box last", {frontLast.begin(), frontLast.begin() + 20}, 20},
+        {"20 boxes, front box first", {frontFirst.begin(), frontFirst.begin() + 20}, 1},
     };
     Camera camera;
     camera.eyeY = 100;
@@ -54,23 +59,10 @@ TEST_F(PickTest, PicksTheSeenFaceOfTheShownBoxesInTheTurnedModel) {
         view.rotX = r.rotX, view.rotZ = r.rotZ, view.shownBoxes = r.shown;
         EXPECT_EQ(pickBox(camera, sceneOf(r.boxes), view, r.x, r.y), r.want) << r.what;
     }
-    // A deep stack of 60 (or 20) boxes one unit deep: every record is kept, the front box wins.
-    ViewState unturned;
-    unturned.rotZ = 0;
-    for (bool frontLast : {true, false}) {
-        std::vector<Box> stack;
-        for (int32_t n = 1; n <= kMaxBoxes; ++n) stack.push_back({4, 1, 4, -2, frontLast ? n : 61 - n, -2});
-        EXPECT_EQ(pickBox(camera, sceneOf(stack), unturned, 512, 384), frontLast ? 60 : 1)
-            << "60 boxes, front box last " << frontLast;
-        stack.resize(20);
-        EXPECT_EQ(pickBox(camera, sceneOf(stack), unturned, 512, 384), frontLast ? 20 : 1)
-            << "20 boxes, front box last " << frontLast;
-    }
 }
 
-// From this eye one unit in the plane y = 0 is one window pixel and z = 0.5 is GL row 384:
-// box 1's top edge lies at GL row 767.5 and box 2's at row 1.5. A click at window row y
-// picks at GL row 768 - y.
+// From this eye a unit of the plane y = 0 is a pixel and z = 0.5 is GL row 384: box 1's top edge lies at GL row
+// 767.5 and box 2's at row 1.5. A click at window row y picks at GL row 768 - y.
 TEST_F(PickTest, ClickPicksAtTheWindowHeightMinusItsRow) {
     Camera camera;
     camera.eyeY = -384 / std::tan(35 * M_PI / 180);
@@ -79,8 +71,7 @@ TEST_F(PickTest, ClickPicksAtTheWindowHeightMinusItsRow) {
     for (const auto& [row, want] : {std::pair<Uint16, int32_t>{0, 0}, {1, 1}, {767, 2}, {766, 0}}) {
         ViewState view;
         view.selectedBox = -1;
-        handleMouseButtonDown({SDL_MOUSEBUTTONDOWN, 0, SDL_BUTTON_LEFT, SDL_PRESSED, 512, row},
-                              scene, camera, view);
+        handleMouseButtonDown({SDL_MOUSEBUTTONDOWN, 0, SDL_BUTTON_LEFT, SDL_PRESSED, 512, row}, scene, camera, view);
         runPendingPick(scene, camera, view);
         EXPECT_EQ(view.selectedBox, want) << "click at window row " << row;
     }

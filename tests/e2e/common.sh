@@ -5,13 +5,13 @@ kPrompt='fichier a lire ?\n-->'
 failed=0 viewerPid= work=$(mktemp -d)
 trap 'exec 3>&-; [ -n "$viewerPid" ] && kill -9 "$viewerPid" 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "ECHEC : $1"; failed=$((failed + 1)); }
-abort() { fail "$1"; [ -s "$work/err" ] && echo "erreurs de boxview : $(tail -c 300 "$work/err")"; exit 1; }
+abort() { fail "$1"; echo "fin de la sortie de boxview : $(tail -c 300 "$work/out" "$work/err" 2>/dev/null)"; exit 1; }
 finish() { echo "$failed echec(s)"; [ "$failed" -eq 0 ]; }
 # waitFor COMMAND...: retries every tenth of a second until it succeeds; 1 after $waitLimit s (20 unless set).
 waitFor() { local end=$((SECONDS + ${waitLimit:-20})); until "$@"; do [ "$SECONDS" -ge "$end" ] && return 1; sleep 0.1; done; }
 
-# startViewer [NAME=VALUE...]: starts boxview, with these variables set, reading a FIFO held open on descriptor 3.
-# SIGINT and SIGTERM keep their default action, as from a terminal (a background job would ignore SIGINT).
+# startViewer [NAME=VALUE...]: boxview with these variables, reading a FIFO held open on descriptor 3, with SIGINT's
+# and SIGTERM's default action, as from a terminal (a background job would ignore SIGINT).
 startViewer() {
     rm -f "$work/in" && mkfifo "$work/in"
     env --default-signal=INT,TERM "$@" "$viewer" <"$work/in" >"$work/out" 2>"$work/err" &
@@ -34,8 +34,7 @@ killedBy() {
 
 findWindow() { window=$(xdotool search --onlyvisible --name '^Affichage des boites en 3D$' 2>/dev/null | head -1); [ -n "$window" ]; }
 waitWindow() { waitFor findWindow || abort "$1 : aucune fenetre \"Affichage des boites en 3D\" n'est apparue"; }
-gone() { ! xwininfo -id "$window" >/dev/null 2>&1; }
-closeWindow() { "$closer" "$window" && waitFor gone || abort "$1 : la fenetre $window est restee ouverte apres WM_DELETE_WINDOW"; }
+closeWindow() { "$closer" "$window" && waitFor eval '! xwininfo -id "$window" >/dev/null 2>&1' || abort "$1 : la fenetre $window est restee ouverte apres WM_DELETE_WINDOW"; }
 # expectSame WHAT REF: the window comes to show REF exactly within 5 s; the run stops at the first that does not.
 differing() { compare -metric AE "$1" "$2" null: 2>&1; }
 sameAs() { xwd -silent -id "$window" -out "$work/last.xwd" 2>/dev/null && [ "$(differing "$1" "$work/last.xwd")" = 0 ]; }

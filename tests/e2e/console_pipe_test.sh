@@ -22,8 +22,7 @@ run $'absent-1.txt\nabsent-2.txt absent-3.txt\n' \
 # A layout with one box too many is refused on one line naming the file, then the prompt comes back.
 { printf '20 10 8\n61\n'; for ((n = 0; n < 61; ++n)); do printf '1 1 1 0 0 0\n'; done; } >"$work/trop.txt"
 run "$work/trop.txt"$'\n' "%s\n${kPrompt}\n" "$work/trop.txt : "
-# A good layout with no display: one line saying why, then the prompt; the same with the dummy video driver,
-# whose window nobody could see.
+# A good layout with no display: one line saying why, then the prompt; so too with the dummy video driver.
 run $'examples/petit.txt\n' "%s\n${kPrompt}\n" "fenetre impossible a ouvrir : "
 SDL_VIDEODRIVER=dummy run $'examples/petit.txt\n' "fenetre impossible a ouvrir : aucun ecran disponible (pilote video dummy)\n${kPrompt}\n"
 finish
