@@ -1,129 +1,80 @@
-// Tests of box picking: choosing among hit records, the GL selection pass, and the left click.
+// Tests of box picking: choosing among hit records, the GL selection pass, and the left click's row.
 #include "viewer/picking.h"
 
 #include "gl_context.h"
 #include "scene/scene.h"
 #include "viewer/controls.h"
 
-#include <algorithm>
+#include <cmath>
+#include <vector>
 
 namespace {
 
-using namespace gltest;
-
-// Records of four words: name count, minimum depth, maximum depth, name.
+// Records of four words (name count, minimum depth, maximum depth, name): the smallest minimum depth wins,
+// compared as unsigned; the earlier record wins a tie; no hits or an overflowed buffer give 0.
 TEST(ChooseHitTest, SmallestMinimumDepthWinsAsUnsigned) {
-    const GLuint highBit[] = {1, 0xFFFFFFFFu, 0, 1, 1, 0x80000000u, 0, 2, 1, 0x7FFFFFFFu, 0, 3};
-    EXPECT_EQ(chooseHit(highBit, 3), 3) << "depths compare as unsigned";
-    // The outer of two nested boxes: its near face is nearer, its far face farther.
-    const GLuint nested[] = {1, 500, 600, 1, 1, 10, 900, 2};
-    EXPECT_EQ(chooseHit(nested, 2), 2) << "the minimum depth decides";
-    const GLuint tie[] = {1, 0, 50, 4, 1, 0, 50, 7};
-    EXPECT_EQ(chooseHit(tie, 2), 4) << "the earlier record wins a tie";
-    EXPECT_EQ(chooseHit(tie, 0), 0) << "no hits";
-    EXPECT_EQ(chooseHit(tie, -1), 0) << "an overflowed selection buffer";
+    const GLuint records[] = {1, 0xFFFFFFFFu, 0, 1, 1, 0x80000000u, 0, 2, 1, 0x7FFFFFFFu, 0, 3, 1, 500, 600, 4,
+                              1, 10, 900, 5, 1, 10, 20, 6};
+    for (const auto& [hits, want] : {std::pair{3, 3}, {5, 5}, {6, 5}, {1, 1}, {0, 0}, {-1, 0}})
+        EXPECT_EQ(chooseHit(records, hits), want) << "among the first " << hits << " records";
 }
+using PickTest = GlTest;
 
-// Looks down the y axis from y = 100 at the origin, which lands on the window centre.
-class PickTest : public GlTest {
-protected:
-    void SetUp() override {
-        GlTest::SetUp();
-        camera.eyeY = 100;
-    }
-
-    // A 4 x 4 box around the line of sight, from y to y + depth.
-    void place(int32_t n, int32_t y, int32_t depth = 4) {
-        scene.boxes[n] = {4, depth, 4, -2, y, -2};
-        scene.boxCount = std::max(scene.boxCount, n);
-    }
-
-    int32_t pickAt(double x, double y, double rotX = 0, double rotZ = 0) const {
-        ViewState view;
-        view.rotX = rotX;
-        view.rotZ = rotZ;
-        return pickBox(camera, scene, view, x, y);
-    }
-    int32_t pickCentre(double rotX = 0, double rotZ = 0) const { return pickAt(512, 384, rotX, rotZ); }
-
-    Camera camera;
+Scene sceneOf(const std::vector<Box>& boxes) {
     Scene scene;
-};
-
-TEST_F(PickTest, FrontBoxWinsATieGoesToTheLowerNumberAndEmptySpaceGivesNothing) {
-    place(1, 0);
-    place(2, 20);
-    EXPECT_EQ(pickCentre(), 2);
-    place(1, 20);
-    place(2, 0);
-    EXPECT_EQ(pickCentre(), 1);
-    place(2, 20);
-    place(3, 20);
-    EXPECT_EQ(pickCentre(), 1) << "boxes 1 to 3 share the front face";
-    GLdouble before[16], after[16];
-    glGetDoublev(GL_PROJECTION_MATRIX, before);
-    EXPECT_EQ(pickAt(10, 10), 0) << "window corner";
-    glGetDoublev(GL_PROJECTION_MATRIX, after);
-    EXPECT_TRUE(std::equal(before, before + 16, after)) << "projection after picking";
-    scene.boxCount = 0;
-    EXPECT_EQ(pickCentre(), 0) << "boxes beyond boxCount are not drawn";
+    for (const Box& b : boxes) scene.boxes[++scene.boxCount] = b;
+    return scene;
 }
 
-// A box along x comes onto the line of sight (y) with a quarter turn about z, also after one
-// about x; a box along z, with a quarter turn about x, but not when z turns it on to x.
-TEST_F(PickTest, ModelIsTurnedAboutXThenZ) {
-    scene.boxCount = 1;
-    scene.boxes[1] = {4, 4, 4, 10, -2, -2};
-    EXPECT_EQ(pickCentre(0, 0), 0) << "box along x, unturned";
-    EXPECT_EQ(pickCentre(90, 0), 0) << "box along x, turned about x";
-    EXPECT_EQ(pickCentre(0, 90), 1) << "box along x, turned about z";
-    EXPECT_EQ(pickCentre(90, 90), 1) << "box along x, turned about x then z";
-    scene.boxes[1] = {4, 4, 4, -2, -2, 10};
-    EXPECT_EQ(pickCentre(90, 0), 1) << "box along z, turned about x";
-    EXPECT_EQ(pickCentre(90, 90), 0) << "box along z, turned about x then z";
-}
-
-// Box 1 inside box 2: the outer box's face is the one seen, though the inner box ends nearer
-// on the far side.
-TEST_F(PickTest, ClickOnTheOuterOfTwoNestedBoxesPicksTheOuterBox) {
-    scene.boxCount = 2;
-    scene.boxes[1] = {2, 2, 2, -1, 0, -1};
-    scene.boxes[2] = {6, 6, 6, -3, -2, -3};
-    EXPECT_EQ(pickCentre(), 2);
-}
-
-TEST_F(PickTest, DeepStackPicksTheFrontBoxWithEveryRecordKept) {
-    for (bool frontLast : {true, false}) {
-        scene = Scene{};
-        for (int32_t n = 1; n <= kMaxBoxes; ++n) place(n, frontLast ? n : kMaxBoxes + 1 - n, 1);
-        EXPECT_EQ(pickCentre(), frontLast ? kMaxBoxes : 1) << "60 boxes, front last " << frontLast;
-        scene.boxCount = 20;
-        EXPECT_EQ(pickCentre(), frontLast ? 20 : 1) << "20 boxes, front box last " << frontLast;
+// Looking down the y axis from y = 100 at the origin, which lands on the window centre.
+TEST_F(PickTest, PicksTheSeenFaceOfTheShownBoxesInTheTurnedModel) {
+    const Box back{4, 4, 4, -2, 0, -2}, front{4, 4, 4, -2, 20, -2};
+    const Box alongX{4, 4, 4, 10, -2, -2}, alongZ{4, 4, 4, -2, -2, 10};
+    std::vector<Box> frontLast, frontFirst;  // deep stacks of boxes one unit deep: every record must be kept
+    for (int32_t n = 1; n <= kMaxBoxes; ++n)
+        frontLast.push_back({4, 1, 4, -2, n, -2}), frontFirst.push_back({4, 1, 4, -2, 61 - n, -2});
+    struct Row {
+        const char* what;
+        std::vector<Box> boxes;
+        int32_t want;
+        double rotX = 0, rotZ = 0;  // then the boxes shown, and where the window is picked
+        int32_t shown = kWholeLoad, x = 512, y = 384;
+    };
+    const Row rows[] = {
+        {"front box last", {back, front}, 2}, {"front box first", {front, back}, 1},
+        {"a tie", {front, front, front}, 1}, {"window corner", {front}, 0, 0, 0, kWholeLoad, 10, 10},
+        {"no boxes", {}, 0}, {"box 2 not shown", {back, front}, 1, 0, 0, 1}, {"along x", {alongX}, 0},
+        {"along x, turned about x", {alongX}, 0, 90}, {"along x, turned about z", {alongX}, 1, 0, 90},
+        {"along x, turned about x then z", {alongX}, 1, 90, 90}, {"along z, turned about x", {alongZ}, 1, 90},
+        {"along z, turned about x then z", {alongZ}, 0, 90, 90},
+        {"box 1 inside box 2", {{2, 2, 2, -1, 0, -1}, {6, 6, 6, -3, -2, -3}}, 2},
+        {"60 boxes, front box last", frontLast, 60}, {"60 boxes, front box first", frontFirst, 1},
+        {"20 boxes, front box last", {frontLast.begin(), frontLast.begin() + 20}, 20},
+        {"20 boxes, front box first", {frontFirst.begin(), frontFirst.begin() + 20}, 1},
+    };
+    Camera camera;
+    camera.eyeY = 100;
+    for (const Row& r : rows) {
+        ViewState view;
+        view.rotX = r.rotX, view.rotZ = r.rotZ, view.shownBoxes = r.shown;
+        EXPECT_EQ(pickBox(camera, sceneOf(r.boxes), view, r.x, r.y), r.want) << r.what;
     }
 }
 
-// From this eye one unit in the plane y = 0 is one window pixel and z = 0.5 is GL row 384:
-// box 1's top edge lies at GL row 767.5 and box 2's at row 1.5. A click at window row y
-// picks at GL row 768 - y.
+// From this eye a unit of the plane y = 0 is a pixel and z = 0.5 is GL row 384: box 1's top edge lies at GL row
+// 767.5 and box 2's at row 1.5. A click at window row y picks at GL row 768 - y.
 TEST_F(PickTest, ClickPicksAtTheWindowHeightMinusItsRow) {
-    camera = Camera{};
+    Camera camera;
     camera.eyeY = -384 / std::tan(35 * M_PI / 180);
     camera.eyeZ = camera.centerZ = 0.5;
-    scene.boxCount = 2;
-    scene.boxes[1] = {200, 0, 384, -100, 0, 0};  // flat, so no top face shows from above
-    scene.boxes[2] = {200, 0, 18, -100, 0, -400};
-    const auto click = [&](Uint16 y) {
+    const Scene scene = sceneOf({{200, 0, 384, -100, 0, 0}, {200, 0, 18, -100, 0, -400}});
+    for (const auto& [row, want] : {std::pair<Uint16, int32_t>{0, 0}, {1, 1}, {767, 2}, {766, 0}}) {
         ViewState view;
         view.selectedBox = -1;
-        handleMouseButtonDown({SDL_MOUSEBUTTONDOWN, 0, SDL_BUTTON_LEFT, SDL_PRESSED, 512, y}, scene,
-                              camera, view);
+        handleMouseButtonDown({SDL_MOUSEBUTTONDOWN, 0, SDL_BUTTON_LEFT, SDL_PRESSED, 512, row}, scene, camera, view);
         runPendingPick(scene, camera, view);
-        return view.selectedBox;
-    };
-    EXPECT_EQ(click(0), 0) << "row 0 picks at GL row 768, above box 1";
-    EXPECT_EQ(click(1), 1) << "row 1 picks at GL row 767";
-    EXPECT_EQ(click(767), 2) << "row 767 picks at GL row 1";
-    EXPECT_EQ(click(766), 0) << "row 766 picks at GL row 2, above box 2";
+        EXPECT_EQ(view.selectedBox, want) << "click at window row " << row;
+    }
 }
 
 } // namespace

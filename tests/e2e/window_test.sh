@@ -1,24 +1,81 @@
 #!/usr/bin/env bash
-# Opens examples/petit.txt twice in one boxview under X and checks the picture, the close and the prompt that follows,
-# and that boxview-shot draws the very same picture without a window.
+# One boxview under X: the window's pictures against boxview-shot's pixel for pixel after clicks, keys, wheel and
+# motion, the close and the prompt after it, the idle CPU, the missing-font line once per window, and the signals.
 set -u
-viewer=$1 closer=$2 probe=$3 shooter=$5
+viewer=$1 closer=$2 shooter=$3
 . "$(dirname "$0")/common.sh"
 
-probeBox1
-startViewer
-waitPrompts 1 "au demarrage"
-for n in 1 2; do
-    openWindow examples/petit.txt "$work/$n.xwd"
-    expectFace "$work/$n.xwd" "ouverture $n"
-    hasPrompts "$n" || fail "ouverture $n : pas de nouvelle invite avant la fermeture attendue, obtenu $(od -An -c "$work/out" | tail -2)"
-    closeWindow "ouverture $n"
-    waitPrompts $((n + 1)) "apres la fermeture $n"
+# The pictures the window must show, drawn without a window; angles from the home one, as the window adds them.
+# TODO(--upto) : boxview-shot --upto K is not in this tree yet; until it is, the steps it draws are not compared.
+angle() { awk -v d="$1" 'BEGIN { printf "%.17g", 1.5707963267945 + d }'; }
+while read -r name options; do
+    "$shooter" examples/petit.txt "$work/$name.png" $options 2>/dev/null &
+done <<VIEWS
+home
+select1 --select 1
+select3 --select 3
+upto2 --upto 2
+upto0 --upto 0
+escape --select 3 --rotz 0
+up --select 3 --rotz 0 --distance 50
+right --select 3 --rotz 0 --angle $(angle 0.5)
+orbit --select 3 --rotz 0 --angle $(angle 0.1)
+turned --select 3 --rotz 0 --angle $(angle 0.1) --rotx 4
+VIEWS
+wait
+[ -s "$work/upto2.png" ] || echo "A FAIRE : boxview-shot --upto absent, etapes non comparees a boxview-shot --upto"
+
+startViewer && waitPrompts 1 "au demarrage"
+answer examples/petit.txt && waitWindow "ouverture"
+expectSame "ouverture" "$work/home.png"
+# Left alone, the window waits for events: under 3 % of a core over 2 s.
+ticks() { awk '{print $14 + $15}' "/proc/$viewerPid/stat"; }
+before=$(ticks) hz=$(getconf CLK_TCK) && sleep 2 && used=$(($(ticks) - before))
+[ "$used" -lt $((6 * hz / 100)) ] || fail "fenetre au repos : moins de 3 % d'un coeur attendus sur 2 s, obtenu $((used * 50 / hz)) %"
+
+# Without a window manager, the focus is whatever we set: the pointer inside, then the keyboard.
+focusWindow() { timeout 10 xdotool mousemove --window "$window" --sync 60 60 windowfocus --sync "$window" || abort "pas de focus"; }
+focusWindow
+# Clicks on box 1 (its face between boxes 2 and 3) and on empty space, step keys, Escape (turns at 0, selection kept),
+# arrows and wheel, Shift's orbit and Ctrl's model turn.
+while read -r picture action; do
+    xdotool $action
+    [[ $picture == upto* && ! -s "$work/$picture.png" ]] || expectSame "apres xdotool $action" "$work/$picture.png"
+done <<ACTIONS
+select1 mousemove --window $window 775 422 click 1
+home mousemove --window $window 60 60 click 1
+upto2 key Prior
+select3 key Next
+upto0 key Home
+select3 key End
+escape key Escape
+up key Up
+escape key Down
+up click --repeat 2 4
+escape click --repeat 2 5
+right key Right
+escape key Left
+escape key Shift_L
+orbit mousemove_relative -- 10 0
+orbit key Control_L
+turned mousemove_relative -- 0 10
+ACTIONS
+
+closeWindow "fermeture" && waitPrompts 2 "apres la fermeture"
+answer examples/petit.txt && waitWindow "deuxieme ouverture"
+expectSame "deuxieme ouverture" "$work/home.png"
+killedBy INT "fenetre ouverte"
+
+# With no font at all, the missing-font line comes once for the window, however many frames are drawn.
+printf '<?xml version="1.0"?>\n<fontconfig></fontconfig>\n' >"$work/no-fonts.conf"
+startViewer FONTCONFIG_FILE="$work/no-fonts.conf"
+answer examples/petit.txt && waitWindow "sans police" && focusWindow
+xdotool key Right Left Right Left && sleep 1
+lines=$(grep -c 'probleme pour creer bitmap a partir font window' "$work/out")
+[ "$lines" -eq 1 ] || fail "sans police : 1 ligne \"probleme pour creer bitmap\" attendue apres 4 images, obtenu $lines"
+killedBy TERM "fenetre ouverte"
+for signal in INT TERM; do
+    startViewer && waitPrompts 1 "avant SIG$signal"
+    killedBy "$signal" "a l'invite"
 done
-[ "$(differing "$work/1.xwd" "$work/2.xwd")" = 0 ] ||
-    fail "meme image attendue aux deux ouvertures, $(differing "$work/1.xwd" "$work/2.xwd") pixels differents"
-"$shooter" examples/petit.txt "$work/shot.png" || fail "boxview-shot a echoue pour examples/petit.txt"
-[ "$(differing "$work/1.xwd" "$work/shot.png")" = 0 ] ||
-    fail "boxview-shot : l'image de la fenetre attendue pixel pour pixel, $(differing "$work/1.xwd" "$work/shot.png") pixels differents"
-endViewer
 finish
