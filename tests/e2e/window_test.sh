@@ -6,7 +6,6 @@ viewer=$1 closer=$2 shooter=$3
 . "$(dirname "$0")/common.sh"
 
 # The pictures the window must show, drawn without a window; angles from the home one, as the window adds them.
-# TODO(--upto) : boxview-shot --upto K is not in this tree yet; until it is, the steps it draws are not compared.
 angle() { awk -v d="$1" 'BEGIN { printf "%.17g", 1.5707963267945 + d }'; }
 while read -r name options; do
     "$shooter" examples/petit.txt "$work/$name.png" $options 2>/dev/null &
@@ -23,7 +22,6 @@ orbit --select 3 --rotz 0 --angle $(angle 0.1)
 turned --select 3 --rotz 0 --angle $(angle 0.1) --rotx 4
 VIEWS
 wait
-[ -s "$work/upto2.png" ] || echo "A FAIRE : boxview-shot --upto absent, etapes non comparees a boxview-shot --upto"
 
 startViewer && waitPrompts 1 "au demarrage"
 answer examples/petit.txt && waitWindow "ouverture"
@@ -40,7 +38,7 @@ focusWindow
 # arrows and wheel, Shift's orbit and Ctrl's model turn.
 while read -r picture action; do
     xdotool $action
-    [[ $picture == upto* && ! -s "$work/$picture.png" ]] || expectSame "apres xdotool $action" "$work/$picture.png"
+    expectSame "apres xdotool $action" "$work/$picture.png"
 done <<ACTIONS
 select1 mousemove --window $window 775 422 click 1
 home mousemove --window $window 60 60 click 1
