@@ -20,6 +20,6 @@ run() {
 # an X server without GLX: each gets one line, the prompt comes back, and the end of input ends boxview.
 run $'examples/petit.txt absent.txt\n' "%s\n${kPrompt}absent.txt introuvable\n${kPrompt}\n" "fenetre impossible a ouvrir : "
 SDL_VIDEODRIVER=dummy run $'examples/petit.txt\n' "fenetre impossible a ouvrir : aucun ecran disponible (pilote video dummy)\n${kPrompt}\n"
-noGlx() { timeout -k 5 20 xvfb-run -a -s '-extension GLX' "$@"; }
+noGlx() { timeout -k 5 20 xvfb-run -a -s '-extension GLX -noreset' "$@"; }
 launch=noGlx run $'examples/petit.txt\n' "%s\n${kPrompt}\n" "fenetre impossible a ouvrir : "
 finish
