@@ -84,7 +84,7 @@ TEST_F(PlanTest, OnePagePerBoxWithItsStepPositionDimensionsAndProblems) {
          "Appui : posée sur la boîte 2, soutenue à 100 %"},
         {"Étape 4 / 5 : boîte 4", "Position : x = 14, y = 2, z = 7", "Dimensions : 3 × 3 × 1",
          "Flotte : ni le sol ni une boîte déjà chargée ne la soutient"},
-        {"Étape 5 / 5 : boîte 5", "Dépasse du conteneur : axe x, côté max",
+        {"Étape 5 / 5 : boîte 5", "Appui : posée sur le sol", "Dépasse du conteneur : axe x, côté max",
          "Chevauche la boîte 1 (volume 32)"},
     };
     for (int page = 2; page <= 6; ++page) {
