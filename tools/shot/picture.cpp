@@ -20,7 +20,10 @@ int openPictureMaker(PictureMaker& maker, std::string& error) {
     }
     keepFreedMemoryForFrames();
     setenv("GALLIVM_PERF", "nopt", 0);
-    if (!openHeadlessGl(maker.gl, kWindowWidth, kWindowHeight, error)) return 1;
+    if (!openHeadlessGl(maker.gl, kWindowWidth, kWindowHeight, error)) {
+        error = "pas de contexte GL pour l'image : " + error;
+        return 1;
+    }
     Camera camera;
     ViewState view;
     setHomeView(camera, view, maker.palette);
