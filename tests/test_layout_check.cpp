@@ -247,7 +247,7 @@ TEST(CheckSupport, MatchesAllPairsOnAGeneratedLoad) {
     }
     layout.boxes[5].dimX = 0;
     layout.boxes[6].dimY = -2;
-    layout.boxes[9] = {44, 44, 30, 0, 0, 4};   // wider than the grid's cells
+    layout.boxes[9] = {41, 44, 30, 3, 0, 4};   // wider than the grid's cells
     layout.boxes[11] = {40, 3, -40, 1, 1, 42};
     LayoutReport report = checkLayout(layout, {});
     std::size_t overlaps = 0;

@@ -173,6 +173,11 @@ TEST_F(PlanTest, RefusalsExitTwoAndWriteNothing) {
     EXPECT_EQ(3, std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
     EXPECT_EQ(0, plan({"--help"}));
     EXPECT_EQ(0u, messages.find("usage : boxview-plan")) << messages;
+    std::ofstream(path("vide.conf")) << "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n";
+    setenv("FONTCONFIG_FILE", path("vide.conf").c_str(), 1);
+    EXPECT_EQ(1, plan({layout, path("plan.pdf")})) << "without a font: " << messages;
+    unsetenv("FONTCONFIG_FILE");
+    EXPECT_FALSE(fs::exists(path("plan.pdf")));
 }
 
 } // namespace

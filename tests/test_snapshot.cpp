@@ -96,6 +96,7 @@ TEST(ShotArgs, AnglesComeBackWithinOneTurnAndHelpIsAnOption) {
 }
 
 TEST_F(SnapshotTest, FailuresExitNonZeroAndLeaveNoFile) {
+    EXPECT_EQ(2, shot({layout, "--rotx"}));
     EXPECT_EQ(2, shot({path("absent.txt"), path("out.png")}));
     EXPECT_EQ(path("absent.txt") + " introuvable\n", messages);
     EXPECT_EQ(2, shot({layout, path("out.png"), "--select", "3"}));
