@@ -54,11 +54,16 @@ TEST_F(PickTest, PicksTheSeenFaceOfTheShownBoxesInTheTurnedModel) {
     };
     Camera camera;
     camera.eyeY = 100;
+    setProjection();
+    GLdouble before[16], after[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, before);
     for (const Row& r : rows) {
         ViewState view;
         view.rotX = r.rotX, view.rotZ = r.rotZ, view.shownBoxes = r.shown;
         EXPECT_EQ(pickBox(camera, sceneOf(r.boxes), view, r.x, r.y), r.want) << r.what;
     }
+    glGetDoublev(GL_PROJECTION_MATRIX, after);
+    EXPECT_TRUE(std::equal(before, before + 16, after)) << "the projection after picking";
 }
 
 // From this eye a unit of the plane y = 0 is a pixel and z = 0.5 is GL row 384: box 1's top edge lies at GL row

@@ -57,7 +57,6 @@ void drawPickScene(const Camera& camera, const Scene& scene, const ViewState& vi
     glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glPointSize(2.0f);
     loadViewTransform(camera, view.rotX, view.rotZ);
     glEnable(GL_DEPTH_TEST);
     const int32_t count = shownCount(scene, view);
