@@ -145,6 +145,7 @@ TEST(CheckReports, JsonLineReadsBackWithEveryField) {
     EXPECT_TRUE(flat["utilisation"].is_null()) << flat;
     EXPECT_TRUE(flat["containerDegenerate"]) << flat;
     EXPECT_FALSE(flat.contains("order")) << flat;
+    EXPECT_EQ(nlohmann::json::parse(formatJson("f", check({10, 10, 10}, {{5, 7, 3, 0, 0, 0}})))["utilisation"], 10.5);
 }
 
 TEST(CheckArguments, ReadsFlagsAndFilesAndRefusesTheRest) {
