@@ -57,9 +57,10 @@ protected:
     void SetUp() override {
         unsetenv("DISPLAY");
         fs::create_directories(dir);
-        // Box 3 rests on box 2, box 4 floats above box 1, box 5 overlaps box 1 and leaves the container.
-        std::ofstream(layout) << "20 10 8\n5\n8 6 6 12 0 0\n8 6 6 2 0 0\n4 4 2 2 0 6\n"
-                                 "3 3 1 14 2 7\n4 4 4 18 0 0\n";
+        // Box 3 rests on box 2, box 4 floats above box 1, box 5 overlaps box 1 and leaves the
+        // container, box 6 bridges boxes 1 and 2.
+        std::ofstream(layout) << "20 10 8\n6\n8 6 6 12 0 0\n8 6 6 2 0 0\n4 4 2 2 0 6\n"
+                                 "3 3 1 14 2 7\n4 4 4 18 0 0\n6 4 2 8 0 6\n";
     }
     void TearDown() override { fs::remove_all(dir); }
     int plan(std::vector<std::string> args) {
@@ -75,19 +76,20 @@ protected:
 
 TEST_F(PlanTest, OnePagePerBoxWithItsStepPositionDimensionsAndProblems) {
     ASSERT_EQ(0, plan({layout, path("plan.pdf")})) << messages;
-    EXPECT_NE(std::string::npos, command("pdfinfo " + path("plan.pdf")).find("Pages:           6"));
+    EXPECT_NE(std::string::npos, command("pdfinfo " + path("plan.pdf")).find("Pages:           7"));
     const std::vector<std::string> steps[] = {
-        {"Étape 1 / 5 : boîte 1", "Position : x = 12, y = 0, z = 0", "Dimensions : 8 × 6 × 6",
+        {"Étape 1 / 6 : boîte 1", "Position : x = 12, y = 0, z = 0", "Dimensions : 8 × 6 × 6",
          "Appui : posée sur le sol"},
-        {"Étape 2 / 5 : boîte 2", "Position : x = 2, y = 0, z = 0", "Dimensions : 8 × 6 × 6"},
-        {"Étape 3 / 5 : boîte 3", "Position : x = 2, y = 0, z = 6", "Dimensions : 4 × 4 × 2",
+        {"Étape 2 / 6 : boîte 2", "Position : x = 2, y = 0, z = 0", "Dimensions : 8 × 6 × 6"},
+        {"Étape 3 / 6 : boîte 3", "Position : x = 2, y = 0, z = 6", "Dimensions : 4 × 4 × 2",
          "Appui : posée sur la boîte 2, soutenue à 100 %"},
-        {"Étape 4 / 5 : boîte 4", "Position : x = 14, y = 2, z = 7", "Dimensions : 3 × 3 × 1",
+        {"Étape 4 / 6 : boîte 4", "Position : x = 14, y = 2, z = 7", "Dimensions : 3 × 3 × 1",
          "Flotte : ni le sol ni une boîte déjà chargée ne la soutient"},
-        {"Étape 5 / 5 : boîte 5", "Appui : posée sur le sol", "Dépasse du conteneur : axe x, côté max",
+        {"Étape 5 / 6 : boîte 5", "Appui : posée sur le sol", "Dépasse du conteneur : axe x, côté max",
          "Chevauche la boîte 1 (volume 32)"},
+        {"Étape 6 / 6 : boîte 6", "Appui : posée sur les boîtes 1 et 2"},
     };
-    for (int page = 2; page <= 6; ++page) {
+    for (int page = 2; page <= 7; ++page) {
         const std::string text = command("pdftotext -f " + std::to_string(page) + " -l " +
                                          std::to_string(page) + " " + path("plan.pdf") + " -");
         for (const std::string& expected : steps[page - 2]) {
@@ -97,7 +99,7 @@ TEST_F(PlanTest, OnePagePerBoxWithItsStepPositionDimensionsAndProblems) {
     }
     const std::string first = command("pdftotext -l 1 " + path("plan.pdf") + " -");
     for (const char* expected : {"Plan de chargement", "Conteneur : 20 × 10 × 8",
-                                 "Nombre de boîtes : 5", "Chevauchement des boîtes 1 et 5",
+                                 "Nombre de boîtes : 6", "Chevauchement des boîtes 1 et 5",
                                  "Boîte 4 flottante à son étape"}) {
         EXPECT_NE(std::string::npos, first.find(expected)) << expected << " in:\n" << first;
     }
