@@ -9,10 +9,12 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -154,11 +156,13 @@ TEST_F(SnapshotTest, OutputRules) {
 }
 
 // A signal raised in the middle of the write, with the unnamed (O_TMPFILE) temporary file
-// and with the named one, leaves the old file and nothing else; 0 is a run left alone.
-TEST(OutputFile, ASignalDuringTheWriteLeavesTheOldFileAndNoTemporary) {
+// and with the named one, leaves the old file and nothing else; so do a write that fails
+// (SIGXFSZ: the file size limit, ignored) and a fill that gives up (-1); 0 is a run left alone.
+TEST(OutputFile, ASignalOrAFailedWriteLeavesTheOldFileAndNoTemporary) {
     const fs::path dir = fs::temp_directory_path() / ("boxview-out-" + std::to_string(getpid()));
     const std::pair<bool, int> cases[] = {{true, SIGKILL}, {true, SIGTERM}, {false, SIGTERM},
-                                          {false, SIGINT}, {false, SIGHUP}, {false, 0}};
+                                          {false, SIGINT}, {false, SIGHUP}, {false, 0},
+                                          {true, SIGXFSZ}, {false, -1}};
     for (const auto& [unnamed, signal] : cases) {
         fs::remove_all(dir);
         fs::create_directories(dir);
@@ -169,13 +173,18 @@ TEST(OutputFile, ASignalDuringTheWriteLeavesTheOldFileAndNoTemporary) {
             OutputTarget output;
             output.allowUnnamed = unnamed;
             std::string error;
+            const rlimit limit{3, 3};
+            if (signal == SIGXFSZ) {
+                std::signal(SIGXFSZ, SIG_IGN);
+                setrlimit(RLIMIT_FSIZE, &limit);
+            }
             const bool written =
                 prepareOutput("t", target, "/", output, error) == 0 &&
                 writeOutput("t", output, [signal = signal](FILE* file) {
                     std::fputs("nouveau", file);
                     std::fflush(file);
-                    if (signal != 0) raise(signal);
-                    return true;
+                    if (signal > 0 && signal != SIGXFSZ) raise(signal);
+                    return signal != -1;
                 }, error);
             _exit(written ? 0 : 1);
         }
@@ -183,7 +192,8 @@ TEST(OutputFile, ASignalDuringTheWriteLeavesTheOldFileAndNoTemporary) {
         waitpid(child, &status, 0);
         const std::string label = std::string(unnamed ? "unnamed" : "named") + " temporary, " +
                                   "signal " + std::to_string(signal);
-        EXPECT_EQ(signal, WIFSIGNALED(status) ? WTERMSIG(status) : WEXITSTATUS(status)) << label;
+        const int expected = signal == SIGXFSZ || signal == -1 ? 1 : signal;
+        EXPECT_EQ(expected, WIFSIGNALED(status) ? WTERMSIG(status) : WEXITSTATUS(status)) << label;
         EXPECT_EQ(signal != 0 ? "ancien" : "nouveau", contents(target)) << label;
         EXPECT_EQ(1, std::distance(fs::directory_iterator(dir), fs::directory_iterator()))
             << label << ": files left beside the target";
