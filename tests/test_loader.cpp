@@ -64,7 +64,7 @@ TEST(LoaderTest, EveryRefusalNamesTheFileAndLeavesTheSceneAlone) {
     const std::string p = " : le 1er nombre (dimX du conteneur)", box1 = " : le 5e nombre (dimX de la boite 1)";
     const std::pair<std::string, std::string> cases[] = {  // content, message after the path
         {"10 20 30 2 1 2 3 4 5 6 1 2 3 4 5", " : fichier incomplet, le 16e nombre (posZ de la boite 2) manque"},
-        {"10 20 30 -", " : le 4e nombre (nombre de boites) n'est pas un entier : -"}, {"1\x01\xff 2 3 0", p + " n'est pas un entier : 1??"},
+        {"10 20 30 -", " : le 4e nombre (nombre de boites) n'est pas un entier : -"}, {"1 2 3\x01\xff 0", " : le 3e nombre (dimZ du conteneur) n'est pas un entier : 3??"},
         {"10 20 30 1 1 2 3 4 5 6abc", " : le 10e nombre (posZ de la boite 1) n'est pas un entier : 6abc"},
         {"10 20 30 1 \xEF\xBB\xBF" "1 1 1 0 0 0", box1 + " n'est pas un entier : ???1"},  // a mark later on
         {"10 20 30 1 2147483648 1 1 0 0 0", box1 + " depasse les entiers 32 bits : 2147483648"},
