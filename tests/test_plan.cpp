@@ -71,7 +71,8 @@ protected:
     }
     std::string path(const std::string& name) const { return (dir / name).string(); }
     fs::path dir = fs::temp_directory_path() / ("boxview-plan-" + std::to_string(getpid()));
-    std::string layout = path("cinq.txt"), messages;
+    std::string name = [] { std::string s; for (int i = 0; i < 90; ++i) s += "é"; return s; }();
+    std::string layout = path(name + ".txt"), messages;  // too long for a line of the page
 };
 
 TEST_F(PlanTest, OnePagePerBoxWithItsStepPositionDimensionsAndProblems) {
@@ -103,6 +104,9 @@ TEST_F(PlanTest, OnePagePerBoxWithItsStepPositionDimensionsAndProblems) {
                                  "Boîte 4 flottante à son étape"}) {
         EXPECT_NE(std::string::npos, first.find(expected)) << expected << " in:\n" << first;
     }
+    EXPECT_TRUE(first.find("Fichier : " + dir.string() + "/éé") != std::string::npos &&
+                first.find("éé…") != std::string::npos && first.find(name) == std::string::npos)
+        << "the file name cut at a whole character, in:\n" << first;
 }
 
 // Where boxview-shot --upto k shows box k (a pixel of its colour, with the same colour all
