@@ -2,7 +2,6 @@
 #include "tools/plan/plan.h"
 
 #include "scene/scene.h"
-#include "tools/output/output_file.h"
 #include "tools/plan/findings.h"
 #include "tools/shot/picture.h"
 
@@ -290,24 +289,8 @@ int runPlan(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     }
     Scene scene;
     if (loadScene(options.layout, scene, err) != 0) return 2;
-    OutputTarget target;
-    if (const int refused = prepareOutput("boxview-plan", options.output, options.layout, target,
-                                          error)) {
-        err << error << std::endl;
-        return refused;
-    }
-    PictureMaker maker;
-    if (openPictureMaker(maker, error) != 0) {
-        err << error << std::endl;
-        return 1;
-    }
-    const bool written = writeOutput("boxview-plan", target, [&](FILE* file) {
-        return writePlan(file, options, scene, maker, error);
-    }, error);
-    closePictureMaker(maker);
-    if (!written) {
-        err << error << std::endl;
-        return 1;
-    }
-    return 0;
+    return writeWithPictures("boxview-plan", options.output, options.layout,
+                             [&](const PictureMaker& maker, FILE* file, std::string& failure) {
+        return writePlan(file, options, scene, maker, failure);
+    }, err);
 }

@@ -2,9 +2,11 @@
 #include "tools/shot/picture.h"
 
 #include "render/frame.h"
+#include "tools/output/output_file.h"
 
 #include <cstdlib>
 #include <cstring>
+#include <ostream>
 
 int openPictureMaker(PictureMaker& maker, std::string& error) {
     maker.fonts = loadFontCache();
@@ -31,6 +33,26 @@ int openPictureMaker(PictureMaker& maker, std::string& error) {
 }
 
 void closePictureMaker(PictureMaker& maker) { closeHeadlessGl(maker.gl); }
+
+int writeWithPictures(const std::string& tool, const std::string& output, const std::string& layout,
+                      const std::function<bool(const PictureMaker&, FILE*, std::string&)>& fill,
+                      std::ostream& err) {
+    OutputTarget target;
+    std::string error;
+    int status = prepareOutput(tool, output, layout, target, error);
+    if (status == 0) {
+        PictureMaker maker;
+        status = openPictureMaker(maker, error);
+        if (status == 0 && !writeOutput(tool, target, [&](FILE* file) {
+                return fill(maker, file, error);
+            }, error)) {
+            status = 1;
+        }
+        closePictureMaker(maker);
+    }
+    if (status != 0) err << error << std::endl;
+    return status;
+}
 
 void homeView(Camera& camera, ViewState& view) {
     Palette unused;

@@ -6,6 +6,9 @@
 #include "render/view.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -33,6 +36,14 @@ void homeView(Camera& camera, ViewState& view);
 
 // The view that shows step k of the load: boxes 1..k, box k selected (none for 0).
 ViewState stepView(int32_t step);
+
+// What both tools do once the layout is read: checks the output name, opens a picture
+// maker and writes the output through fill, which draws with the maker. Returns the
+// exit status: 2 for a refused output, 1 when the maker or the write fails, else 0,
+// with the error on one line in err.
+int writeWithPictures(const std::string& tool, const std::string& output, const std::string& layout,
+                      const std::function<bool(const PictureMaker&, FILE*, std::string&)>& fill,
+                      std::ostream& err);
 
 // Draws one frame and reads it back: kWindowWidth x kWindowHeight RGB, top row first.
 std::vector<uint8_t> drawPicture(const PictureMaker& maker, const Scene& scene,

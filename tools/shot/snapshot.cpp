@@ -2,7 +2,6 @@
 #include "tools/shot/snapshot.h"
 
 #include "scene/scene.h"
-#include "tools/output/output_file.h"
 #include "tools/shot/picture.h"
 
 #include <png.h>
@@ -178,18 +177,6 @@ int runShot(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             << " (--select)" << std::endl;
         return 2;
     }
-    OutputTarget target;
-    if (const int refused = prepareOutput("boxview-shot", options.output, options.layout, target,
-                                          error)) {
-        err << error << std::endl;
-        return refused;
-    }
-
-    PictureMaker maker;
-    if (openPictureMaker(maker, error) != 0) {
-        err << error << std::endl;
-        return 1;
-    }
     Camera camera;
     ViewState view;
     homeView(camera, view);
@@ -200,15 +187,8 @@ int runShot(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (options.hasDistance) camera.orbitDistance = options.distance;
     if (options.hasAngle || options.hasDistance) updateEye(camera);
     if (options.hasSelect) view.selectedBox = options.select;
-    const std::vector<uint8_t> pixels = drawPicture(maker, scene, view, camera);
-    closePictureMaker(maker);
-
-    const bool written = writeOutput("boxview-shot", target, [&](FILE* file) {
-        return encodePng(file, kWindowWidth, kWindowHeight, pixels);
-    }, error);
-    if (!written) {
-        err << error << std::endl;
-        return 1;
-    }
-    return 0;
+    return writeWithPictures("boxview-shot", options.output, options.layout,
+                             [&](const PictureMaker& maker, FILE* file, std::string&) {
+        return encodePng(file, kWindowWidth, kWindowHeight, drawPicture(maker, scene, view, camera));
+    }, err);
 }
