@@ -46,6 +46,9 @@ FontCache loadFontCache();
 // the snapshot tool by failing.
 bool fontsUsable(const FontCache& fonts);
 
+// The French line printed when no usable font was found.
+constexpr char kFontFailureLine[] = "probleme pour creer bitmap a partir font window";
+
 // Reserves 96 lists, stores the first name in base, and fills them from the cached
 // bitmaps of that height. When the height has no usable glyphs the lists stay empty,
 // silently (see fontsUsable), and the block is handed back anyway.

@@ -66,7 +66,7 @@ void runViewer(const Scene& scene, const FontCache& fonts, std::ostream& out) {
         SDL_Quit();
         return;
     }
-    if (!fontsUsable(fonts)) out << "probleme pour creer bitmap a partir font window" << std::endl;
+    if (!fontsUsable(fonts)) out << kFontFailureLine << std::endl;
     Camera camera;
     ViewState view;
     Palette palette;

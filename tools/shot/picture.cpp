@@ -10,13 +10,7 @@
 
 int openPictureMaker(PictureMaker& maker, std::string& error) {
     maker.fonts = loadFontCache();
-    for (const GlyphSet& set : maker.fonts.sets) {
-        if (!set.ok) {
-            error = kFontFailureLine;
-            return 1;
-        }
-    }
-    if (maker.fonts.sets.empty()) {
+    if (!fontsUsable(maker.fonts)) {
         error = kFontFailureLine;
         return 1;
     }

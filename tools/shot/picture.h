@@ -14,9 +14,6 @@
 
 struct Scene;
 
-// The French line both tools print when no usable font was found.
-constexpr char kFontFailureLine[] = "probleme pour creer bitmap a partir font window";
-
 // A headless context of the window's size with the frame's fonts and palette.
 struct PictureMaker {
     HeadlessGl gl;
