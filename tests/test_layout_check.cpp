@@ -295,3 +295,31 @@ TEST(CheckSupport, MatchesAllPairsOnAGeneratedLoad) {
 }
 
 } // namespace
+
+// File names of any bytes and floating-point figures, as the JSON line writes them.
+TEST(CheckReports, JsonNamesAndNumbers) {
+    const std::string bad = "\xEF\xBF\xBD";
+    const std::pair<std::string, std::string> names[] = {  // bytes, the string read back
+        {"\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9"}, {"\x01", "\x01"}, {"\xC2\x80\xDF\xBF", "\xC2\x80\xDF\xBF"},
+        {"\xE0\xA0\x80\xED\x9F\xBF", "\xE0\xA0\x80\xED\x9F\xBF"}, {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"},
+        {"\xED\xA0\x80", bad + bad + bad}, {"\xE0\x9F\xBF", bad + bad + bad}, {"\xC1\xBF", bad + bad},
+        {"\xF4\x90\x80\x80", bad + bad + bad + bad}, {"\xF0\x8F\xBF\xBF", bad + bad + bad + bad},
+        {"\xE2\x82", bad}, {"\xE2\x82" "A", bad + "A"}, {"\xE1\x80\xC0", bad + bad}, {"\xF5\xFF", bad + bad},
+    };
+    for (const auto& [bytes, expected] : names) {
+        const std::string line = formatJson(bytes, LayoutReport{});
+        EXPECT_EQ(nlohmann::json::parse(line, nullptr, false).value("file", "(unreadable)"), expected) << line;
+    }
+    const std::pair<double, const char*> numbers[] = {
+        {0.0, "0.0"}, {25.0, "25.0"}, {100.0, "100.0"}, {99.99, "99.99"}, {3.2, "3.2"},
+        {0.5, "0.5"}, {0.000123, "0.000123"}, {1e-05, "1e-05"}, {1.5e-07, "1.5e-07"}, {123456789012345.0, "123456789012345.0"},
+        {1e15, "1e+15"}, {1e100, "1e+100"}, {1.9807040600895968e+30, "1.9807040600895968e+30"},
+    };
+    for (const auto& [value, text] : numbers) {
+        LayoutReport report;
+        report.hasUtilisation = true;
+        report.utilisation = value;
+        const std::string line = formatJson("f", report);
+        EXPECT_NE(line.find("\"utilisation\":" + std::string(text) + ","), npos) << "expected " << text << " in " << line;
+    }
+}

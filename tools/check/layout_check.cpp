@@ -613,14 +613,13 @@ std::string jsonString(const std::string& text) {
             ++i;
             continue;
         }
+        // A byte that cannot start a sequence (length -1) never reads as whole.
         std::size_t end = i + 1;
-        if (length > 0) {
-            for (int k = 0; k < length && end < text.size(); ++k, ++end) {
-                const auto next = static_cast<unsigned char>(text[end]);
-                if (next < (k == 0 ? low : 0x80) || next > (k == 0 ? high : 0xBF)) break;
-            }
+        for (int k = 0; k < length && end < text.size(); ++k, ++end) {
+            const auto next = static_cast<unsigned char>(text[end]);
+            if (next < (k == 0 ? low : 0x80) || next > (k == 0 ? high : 0xBF)) break;
         }
-        if (length > 0 && end == i + 1 + static_cast<std::size_t>(length)) {
+        if (end == i + 1 + static_cast<std::size_t>(length)) {
             out.append(text, i, end - i);
         } else {
             out += "\xEF\xBF\xBD";
@@ -631,7 +630,7 @@ std::string jsonString(const std::string& text) {
     return out;
 }
 
-// A finite double in the shortest form that reads back as the same value,
+// A finite, non-negative double in the shortest form that reads back as the same value,
 // with a decimal point or an exponent so that it reads as a floating-point
 // number: 25.0, 3.2, 1e-05, 1.9807040600895969e+30.
 std::string jsonNumber(double value) {
@@ -640,15 +639,13 @@ std::string jsonNumber(double value) {
     const std::string text(buffer, result.ptr);
     const std::size_t e = text.find('e');
     std::string digits;
-    bool negative = false;
     for (std::size_t i = 0; i < e; ++i) {
-        if (text[i] == '-') negative = true;
         if (text[i] >= '0' && text[i] <= '9') digits += text[i];
     }
     const int exponent = std::stoi(text.substr(e + 1));
     const int length = static_cast<int>(digits.size());
     const int point = exponent + 1;  // digits before the decimal point
-    std::string out = negative ? "-" : "";
+    std::string out;
     if (digits == "0") {
         out += "0.0";
     } else if (length <= point && point <= 15) {
