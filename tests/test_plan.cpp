@@ -1,5 +1,6 @@
 // Tests of boxview-plan through poppler's tools: its pages, their text, their pictures against boxview-shot's, and its refusals.
 #include "tools/plan/plan.h"
+#include "tools/plan/findings.h"
 
 #include "render/view.h"
 
@@ -107,6 +108,18 @@ TEST_F(PlanTest, OnePagePerBoxWithItsStepPositionDimensionsAndProblems) {
     EXPECT_TRUE(first.find("Fichier : " + dir.string() + "/éé") != std::string::npos &&
                 first.find("éé…") != std::string::npos && first.find(name) == std::string::npos)
         << "the file name cut at a whole character, in:\n" << first;
+}
+
+TEST(PlanText, NumbersInPrintedFrench) {
+    const std::string nb = "\u00a0";
+    const std::tuple<double, int, std::string> cases[] = {
+        {-1234567, 0, "−1" + nb + "234" + nb + "567"}, {1234.5, 1, "1" + nb + "234,5"}, {999, 0, "999"},
+        {100000, 0, "100" + nb + "000"}, {72.5, 2, "72,50"}, {-0.004, 2, "0,00"}, {-0.5, 1, "−0,5"},
+    };
+    for (const auto& [value, decimals, expected] : cases) {
+        EXPECT_EQ(expected, frenchNumber(value, decimals)) << value << " with " << decimals << " decimals";
+    }
+    EXPECT_EQ("1" + nb + "200 × −5 × 0", frenchDimensions(1200, -5, 0));
 }
 
 // Where boxview-shot --upto k shows box k (a pixel of its colour, with the same colour all

@@ -30,14 +30,6 @@ std::string volumeText(Volume volume) {
     return grouped(digits);
 }
 
-std::string integer(long long value) {
-    const std::string digits = std::to_string(value < 0 ? -value : value);
-    return (value < 0 ? "−" : "") + grouped(digits);
-}
-
-std::string dimensions(long long x, long long y, long long z) {
-    return integer(x) + " × " + integer(y) + " × " + integer(z);
-}
 
 // "la boîte 3", "les boîtes 3 et 5", "les boîtes 2, 3 et 5".
 std::string boxList(const std::vector<int>& boxes) {
@@ -102,6 +94,10 @@ std::string frenchNumber(double value, int decimals) {
     return result;
 }
 
+std::string frenchDimensions(double x, double y, double z) {
+    return frenchNumber(x, 0) + " × " + frenchNumber(y, 0) + " × " + frenchNumber(z, 0);
+}
+
 PlanFindings findPlanFindings(const Scene& scene, int supportThreshold) {
     Layout layout;
     layout.container = scene.container;
@@ -114,7 +110,7 @@ PlanFindings findPlanFindings(const Scene& scene, int supportThreshold) {
 
     PlanFindings findings;
     const Container& c = scene.container;
-    findings.summary.push_back("Conteneur : " + dimensions(c.dimX, c.dimY, c.dimZ));
+    findings.summary.push_back("Conteneur : " + frenchDimensions(c.dimX, c.dimY, c.dimZ));
     findings.summary.push_back("Nombre de boîtes : " + std::to_string(report.boxCount));
     findings.summary.push_back("Volume occupé : " + volumeText(report.boxVolume) + " sur " +
                                volumeText(report.containerVolume));

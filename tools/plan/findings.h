@@ -22,3 +22,6 @@ PlanFindings findPlanFindings(const Scene& scene, int supportThreshold);
 
 // A number with a decimal comma and the given decimals ("72,5"), digits grouped by three.
 std::string frenchNumber(double value, int decimals);
+
+// Three whole lengths as printed: "1 200 × 235 × 269".
+std::string frenchDimensions(double x, double y, double z);

@@ -141,8 +141,7 @@ std::string positionText(const Box& b) {
 }
 
 std::string dimensionsText(const Box& b) {
-    return "Dimensions : " + frenchNumber(b.dimX, 0) + " × " + frenchNumber(b.dimY, 0) + " × " +
-           frenchNumber(b.dimZ, 0);
+    return "Dimensions : " + frenchDimensions(b.dimX, b.dimY, b.dimZ);
 }
 
 void header(cairo_t* cr, const std::string& layout, int page, int pages) {
