@@ -5,6 +5,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -51,11 +52,10 @@ void copyBitmap(const FT_Bitmap& bitmap, Glyph& glyph) {
     glyph.rows = static_cast<int>(bitmap.rows);
     int stride = ((glyph.width + 7) / 8 + 3) / 4 * 4;
     glyph.bits.assign(static_cast<std::size_t>(stride) * glyph.rows, 0);
-    int sourcePitch = bitmap.pitch < 0 ? -bitmap.pitch : bitmap.pitch;
+    const int sourcePitch = std::abs(bitmap.pitch);  // FreeType renders outlines top-down
     int rowBytes = (glyph.width + 7) / 8;
     for (int row = 0; row < glyph.rows; ++row) {
-        int sourceRow = bitmap.pitch < 0 ? glyph.rows - 1 - row : row;
-        const unsigned char* source = bitmap.buffer + static_cast<std::ptrdiff_t>(sourceRow) * sourcePitch;
+        const unsigned char* source = bitmap.buffer + static_cast<std::ptrdiff_t>(row) * sourcePitch;
         GLubyte* target = glyph.bits.data() + static_cast<std::ptrdiff_t>(glyph.rows - 1 - row) * stride;
         std::memcpy(target, source, static_cast<std::size_t>(rowBytes));
     }

@@ -44,7 +44,7 @@ bool openHeadlessGl(HeadlessGl& gl, int width, int height, std::string& error) {
 }
 
 void closeHeadlessGl(HeadlessGl& gl) {
-    if (gl.display == EGL_NO_DISPLAY) return;
+    // Also called on a context never made: EGL refuses the calls on no display.
     eglMakeCurrent(gl.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (gl.context != EGL_NO_CONTEXT) eglDestroyContext(gl.display, gl.context);
     if (gl.surface != EGL_NO_SURFACE) eglDestroySurface(gl.display, gl.surface);
