@@ -21,7 +21,7 @@ Scene sceneOf(Container container, std::initializer_list<Box> boxes) {
 using FrameTest = GlTest;
 
 // Box 1 in the far corner of a 5000 x 3000 x 2000 container seen from 8000 away (the fixed far plane is 1000)
-// shows its colour, and the lists of caption, legend and step line are gone.
+// shows its colour, the frame raises no GL error, and the lists of caption, legend and step line are gone.
 TEST_F(FrameTest, FarCornerShowsAndNoListsOutliveTheFrameWithOrWithoutGlyphs) {
     Camera camera;
     ViewState view;
@@ -32,6 +32,7 @@ TEST_F(FrameTest, FarCornerShowsAndNoListsOutliveTheFrameWithOrWithoutGlyphs) {
     view.selectedBox = view.shownBoxes = 1;
     for (const FontCache& cache : {kFonts, FontCache{}}) {
         drawFrame(palette, sceneOf({5000, 3000, 2000}, {{500, 500, 500, 4500, 0, 1500}, {}}), view, camera, cache);
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "the frame left a GL error";
         GLdouble modelview[16], projection[16], x, y, z;
         const GLint viewport[4] = {0, 0, kWindowWidth, kWindowHeight};
         glGetDoublev(GL_MODELVIEW_MATRIX, modelview), glGetDoublev(GL_PROJECTION_MATRIX, projection);
