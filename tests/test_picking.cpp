@@ -64,6 +64,9 @@ TEST_F(PickTest, PicksTheSeenFaceOfTheShownBoxesInTheTurnedModel) {
     }
     glGetDoublev(GL_PROJECTION_MATRIX, after);
     EXPECT_TRUE(std::equal(before, before + 16, after)) << "the projection after picking";
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_TRUE(glGetError() == GL_NO_ERROR && mode == GL_MODELVIEW) << "picking left a GL error or matrix mode " << mode;
 }
 
 // From this eye a unit of the plane y = 0 is a pixel and z = 0.5 is GL row 384: box 1's top edge lies at GL row

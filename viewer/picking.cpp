@@ -7,6 +7,27 @@
 #include <GL/glu.h>
 
 
+namespace {
+
+// Draws every shown box under its own number as GL name, with the frame's view transform.
+void drawPickScene(const Camera& camera, const Scene& scene, const ViewState& view) {
+    glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
+    glClearDepth(1.0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    loadViewTransform(camera, view.rotX, view.rotZ);
+    glEnable(GL_DEPTH_TEST);
+    const int32_t count = shownCount(scene, view);
+    for (int32_t n = 1; n <= count; ++n) {
+        const Box& b = scene.boxes[n];
+        glLoadName(static_cast<GLuint>(n));
+        drawBox(nullptr, float(b.posX), float(b.posY), float(b.posZ), float(b.dimX),
+                float(b.dimY), float(b.dimZ), false);
+    }
+    glFlush();
+}
+
+} // namespace
+
 static_assert(kPickBufferSize >= 4 * kMaxBoxes, "the pick buffer holds one record per box");
 
 int32_t chooseHit(const GLuint* buffer, GLint hits) {
@@ -51,20 +72,4 @@ void runPendingPick(const Scene& scene, const Camera& camera, ViewState& view) {
     if (!view.pickPending) return;
     view.pickPending = false;
     view.selectedBox = pickBox(camera, scene, view, view.pickX, view.pickY);
-}
-
-void drawPickScene(const Camera& camera, const Scene& scene, const ViewState& view) {
-    glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
-    glClearDepth(1.0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    loadViewTransform(camera, view.rotX, view.rotZ);
-    glEnable(GL_DEPTH_TEST);
-    const int32_t count = shownCount(scene, view);
-    for (int32_t n = 1; n <= count; ++n) {
-        const Box& b = scene.boxes[n];
-        glLoadName(static_cast<GLuint>(n));
-        drawBox(nullptr, float(b.posX), float(b.posY), float(b.posZ), float(b.dimX),
-                float(b.dimY), float(b.dimZ), false);
-    }
-    glFlush();
 }

@@ -23,6 +23,3 @@ int32_t pickBox(const Camera& camera, const Scene& scene, const ViewState& view,
 
 // Runs the click the controls recorded, if any: the picked box (or 0) becomes the selection.
 void runPendingPick(const Scene& scene, const Camera& camera, ViewState& view);
-
-// Draws every shown box under its own number as GL name, with the frame's view transform.
-void drawPickScene(const Camera& camera, const Scene& scene, const ViewState& view);
