@@ -178,7 +178,7 @@ TEST_F(PlanTest, RefusalsExitTwoAndWriteNothing) {
         {{path("absent.txt"), path("plan.pdf")}, path("absent.txt") + " introuvable"},
         {{path("trop.txt"), path("plan.pdf")}, "trop de boites (61), 60 au maximum"},
         {{layout, path("plan.pdf"), "--support", "101"}, "valeur invalide pour --support"},
-        {{layout, path("plan.pdf"), "--pages"}, "option inconnue : --pages"},
+        {{layout, path("plan.pdf"), "--p"}, "option inconnue : --p"},
         {{layout}, "usage : boxview-plan"},
         {{layout, layout}, "c'est le fichier du chargement"},
         {{layout, path("fifo")}, "ce n'est pas un fichier ordinaire"},
