@@ -720,7 +720,7 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
     }
 
     // The boxes under each box, grouped by the box on top.
-    std::vector<uint32_t> underStarts, under;
+    std::vector<uint32_t> underStarts;
     reserveLarge(underStarts, boxes.size() + 1);
     underStarts.resize(boxes.size() + 1);
     {
@@ -731,10 +731,10 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
         std::vector<uint32_t>().swap(members);
         for (const Contact& c : contacts) ++underStarts[c.upper + 1];
         for (std::size_t i = 1; i <= boxes.size(); ++i) underStarts[i] += underStarts[i - 1];
-        reserveLarge(under, contacts.size());
-        under.resize(contacts.size());
+        reserveLarge(report.restsOn, contacts.size());
+        report.restsOn.resize(contacts.size());
         std::vector<uint32_t> next(underStarts.begin(), underStarts.end() - 1);
-        for (const Contact& c : contacts) under[next[c.upper]++] = c.lower;
+        for (const Contact& c : contacts) report.restsOn[next[c.upper]++] = static_cast<int>(c.lower) + 1;
     }
 
     reserveLarge(report.supports, boxes.size());
@@ -745,7 +745,10 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
         if (!solid[n - 1]) continue;
         const Extent3 extent = boxExtent(boxes[n - 1]);
         BoxSupport& support = report.supports[n - 1];
-        const auto first = under.begin() + underStarts[n - 1], last = under.begin() + underStarts[n];
+        support.firstRest = underStarts[n - 1];
+        support.restCount = underStarts[n] - underStarts[n - 1];
+        const auto first = report.restsOn.begin() + underStarts[n - 1];
+        const auto last = report.restsOn.begin() + underStarts[n];
         std::sort(first, last);
         rects.clear();
         Rect common;
@@ -753,16 +756,13 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
             support.onFloor = true;
             rects.push_back(common);
         }
-        support.restsOn.reserve(static_cast<std::size_t>(last - first));
         for (auto it = first; it != last; ++it) {
-            const Extent3 other = boxExtent(boxes[*it]);
+            const Extent3 other = boxExtent(boxes[*it - 1]);
             rects.push_back(Rect{std::max(extent.axes[0].low, other.axes[0].low),
                                  std::min(extent.axes[0].high, other.axes[0].high),
                                  std::max(extent.axes[1].low, other.axes[1].low),
                                  std::min(extent.axes[1].high, other.axes[1].high)});
-            const int supporter = static_cast<int>(*it) + 1;
-            support.restsOn.push_back(supporter);
-            if (supporter > n) support.restsOnLater.push_back(supporter);
+            if (*it > n) ++support.laterCount;
         }
         const uint64_t footprint = static_cast<uint64_t>(extent.axes[0].high - extent.axes[0].low) *
                                    static_cast<uint64_t>(extent.axes[1].high - extent.axes[1].low);
@@ -775,10 +775,12 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
         // With the order checked, the box is judged with only the earlier boxes
         // under it; the contacts are in the order of their supporters, floor first.
         Judgement judged = whole;
-        if (settings.order && !support.restsOnLater.empty()) {
-            rects.resize(rects.size() - support.restsOnLater.size());
+        if (settings.order && support.laterCount != 0) {
+            rects.resize(rects.size() - support.laterCount);
             judged = judge(extent, rects, scratch);
-            for (int later : support.restsOnLater) report.order.push_back(OrderIssue{n, later});
+            for (auto it = last - support.laterCount; it != last; ++it) {
+                report.order.push_back(OrderIssue{n, *it});
+            }
         }
         if (raised && judged.area == 0) report.floating.push_back(n);
         if (judged.area != 0 && !judged.centreHeld) report.unstable.push_back(n);
@@ -800,6 +802,12 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
         report.utilisation = static_cast<double>(ratio * 100.0L);
     }
     return report;
+}
+
+std::vector<int> restsOnOf(const LayoutReport& report, int n, bool laterOnly) {
+    const BoxSupport& support = report.supports[n - 1];
+    const auto last = report.restsOn.begin() + support.firstRest + support.restCount;
+    return std::vector<int>(last - (laterOnly ? support.laterCount : support.restCount), last);
 }
 
 bool hasProblems(const LayoutReport& report) {
