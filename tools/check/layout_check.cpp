@@ -11,7 +11,6 @@
 #include <sstream>
 #include <utility>
 
-#include <sys/mman.h>
 
 
 namespace {
@@ -231,24 +230,6 @@ double percentOf(uint64_t area, uint64_t footprint) {
     return static_cast<double>(static_cast<uint64_t>(hundredths)) / 100.0;
 }
 
-// Reserves room for count items. A table of many megabytes asks the kernel for
-// huge pages: on a virtual machine each first touch of a 4 KB page can cost
-// tens of microseconds, which for the table of a million boxes outweighs the
-// whole check. Only the pages touched count towards the memory used.
-template <typename T>
-void reserveLarge(std::vector<T>& items, std::size_t count) {
-    items.reserve(count);
-#ifdef MADV_HUGEPAGE
-    constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
-    const uintptr_t start = reinterpret_cast<uintptr_t>(items.data());
-    const uintptr_t end = start + items.capacity() * sizeof(T);
-    const uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
-    if (end >= first + 2 * kHugePage) {
-        madvise(reinterpret_cast<void*>(first), (end - first) & ~(kHugePage - 1), MADV_HUGEPAGE);
-    }
-#endif
-}
-
 // Every pair of boxes that share some interior, and every box resting on
 // another, found by one sweep along x inside the cells of a grid over y and z.
 //
@@ -322,7 +303,7 @@ struct Placed {
 std::vector<Placed> byLowX(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
                            const std::vector<char>& isWide, int64_t origin) {
     std::vector<Placed> sorted, spare;
-    reserveLarge(sorted, members.size());
+    sorted.reserve(members.size());
     uint64_t largest = 0;
     for (uint32_t i : members) {
         if (isWide[i]) continue;
@@ -331,7 +312,6 @@ std::vector<Placed> byLowX(const std::vector<Box>& boxes, const std::vector<uint
     }
     const int bits = bitsOf(largest);
     if (bits == 0) return sorted;
-    reserveLarge(spare, sorted.size());
     spare.resize(sorted.size());
     std::vector<uint32_t> counts(2048 + 1);
     auto digit = [origin](const Placed& p, int shift) {
@@ -449,7 +429,6 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
         uint32_t index;  // of the box
     };
     std::vector<Entry> cells;
-    reserveLarge(cells, entries);
     cells.resize(entries);
     auto eachCell = [&](auto visit) {
         for (const Placed& p : sorted) {
@@ -471,7 +450,6 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
         eachCell([&](uint64_t cell, uint32_t index) { cells[filled++] = Entry{cell, index}; });
         std::vector<Placed>().swap(sorted);
         std::vector<Entry> spare;
-        reserveLarge(spare, cells.size());
         spare.resize(cells.size());
         const int cellBits = bitsOf(lastCell);
         const int passes = (cellBits + 11) / 12;
@@ -503,7 +481,6 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
             cellY = static_cast<uint32_t>(entry.cell % rows);
             cellZ = static_cast<uint32_t>(entry.cell / rows);
         }
-        if (k + 32 < cells.size()) __builtin_prefetch(&boxes[cells[k + 32].index]);
         const Extent3 e = boxExtent(boxes[entry.index]);
         const bool solidE = solid[entry.index];
         const int starts = (grid.cellY(e.axes[1].low) == cellY ? 1 : 0) |
@@ -696,9 +673,8 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
 
     std::vector<char> solid;
     std::vector<uint32_t> members;  // boxes with an interior, even if turned inside out
-    reserveLarge(solid, boxes.size());
     solid.resize(boxes.size());
-    reserveLarge(members, boxes.size());
+    members.reserve(boxes.size());
     for (int n = 1; n <= report.boxCount; ++n) {
         const Box& box = boxes[n - 1];
         const Extent3 extent = boxExtent(box);
@@ -721,23 +697,20 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
 
     // The boxes under each box, grouped by the box on top.
     std::vector<uint32_t> underStarts;
-    reserveLarge(underStarts, boxes.size() + 1);
     underStarts.resize(boxes.size() + 1);
     {
         std::vector<Contact> contacts;
-        reserveLarge(contacts, 4 * boxes.size());
+        contacts.reserve(4 * boxes.size());
         PairSink sink{report.overlaps, contacts};
         findPairs(boxes, members, solid, sink);
         std::vector<uint32_t>().swap(members);
         for (const Contact& c : contacts) ++underStarts[c.upper + 1];
         for (std::size_t i = 1; i <= boxes.size(); ++i) underStarts[i] += underStarts[i - 1];
-        reserveLarge(report.restsOn, contacts.size());
         report.restsOn.resize(contacts.size());
         std::vector<uint32_t> next(underStarts.begin(), underStarts.end() - 1);
         for (const Contact& c : contacts) report.restsOn[next[c.upper]++] = static_cast<int>(c.lower) + 1;
     }
 
-    reserveLarge(report.supports, boxes.size());
     report.supports.resize(boxes.size());
     std::vector<Rect> rects;
     Scratch scratch;
@@ -756,12 +729,14 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
             support.onFloor = true;
             rects.push_back(common);
         }
-        for (auto it = first; it != last; ++it) {
+        rects.resize(rects.size() + support.restCount);
+        Rect* rect = rects.data() + rects.size() - support.restCount;
+        for (auto it = first; it != last; ++it, ++rect) {
             const Extent3 other = boxExtent(boxes[*it - 1]);
-            rects.push_back(Rect{std::max(extent.axes[0].low, other.axes[0].low),
-                                 std::min(extent.axes[0].high, other.axes[0].high),
-                                 std::max(extent.axes[1].low, other.axes[1].low),
-                                 std::min(extent.axes[1].high, other.axes[1].high)});
+            rect->x0 = std::max(extent.axes[0].low, other.axes[0].low);
+            rect->x1 = std::min(extent.axes[0].high, other.axes[0].high);
+            rect->y0 = std::max(extent.axes[1].low, other.axes[1].low);
+            rect->y1 = std::min(extent.axes[1].high, other.axes[1].high);
             if (*it > n) ++support.laterCount;
         }
         const uint64_t footprint = static_cast<uint64_t>(extent.axes[0].high - extent.axes[0].low) *
