@@ -255,21 +255,19 @@ struct PairSink {
     std::vector<Contact>& contacts;
 };
 
-// Records what a and b share when their footprints share [y0, y1) in y and
-// [x0, x1) in x with positive lengths; z0 and z1 are the common span in z.
-inline void recordPair(PairSink& sink, uint32_t a, uint32_t b, const Extent3& ea, const Extent3& eb,
-                       bool solidA, bool solidB, int64_t xLength, int64_t yLength, int64_t z0,
-                       int64_t z1) {
+// Records what a and b share when their footprints share a rectangle of
+// sides xLength and yLength; z0 and z1 are the common span in z, and aUnder
+// tells that the top of a is the base of b.
+inline void recordPair(PairSink& sink, uint32_t a, uint32_t b, bool solidA, bool solidB,
+                       int64_t xLength, int64_t yLength, int64_t z0, int64_t z1, bool aUnder) {
     if (z0 < z1) {
         sink.overlaps.push_back(Overlap{static_cast<int>(std::min(a, b)) + 1,
                                         static_cast<int>(std::max(a, b)) + 1,
                                         product(xLength, yLength, z1 - z0)});
     } else if (z0 == z1 && solidA && solidB) {
-        if (ea.axes[2].high == eb.axes[2].low) {
-            sink.contacts.push_back(Contact{b, a});
-        } else {
-            sink.contacts.push_back(Contact{a, b});
-        }
+        Contact& contact = sink.contacts.emplace_back();
+        contact.upper = aUnder ? b : a;
+        contact.lower = aUnder ? a : b;
     }
 }
 
@@ -281,8 +279,9 @@ inline void comparePair(PairSink& sink, uint32_t a, uint32_t b, const Extent3& e
     int64_t y0 = std::max(ea.axes[1].low, eb.axes[1].low);
     int64_t y1 = std::min(ea.axes[1].high, eb.axes[1].high);
     if (x1 <= x0 || y1 <= y0) return;
-    recordPair(sink, a, b, ea, eb, solidA, solidB, x1 - x0, y1 - y0,
-               std::max(ea.axes[2].low, eb.axes[2].low), std::min(ea.axes[2].high, eb.axes[2].high));
+    recordPair(sink, a, b, solidA, solidB, x1 - x0, y1 - y0,
+               std::max(ea.axes[2].low, eb.axes[2].low), std::min(ea.axes[2].high, eb.axes[2].high),
+               ea.axes[2].high == eb.axes[2].low);
 }
 
 int bitsOf(uint64_t value) {
@@ -359,8 +358,9 @@ int64_t medianSize(const std::vector<Box>& boxes, const std::vector<uint32_t>& m
 
 // An open box of the sweep.
 struct Open {
-    Extent3 extent;
+    int64_t x1, y0, y1, z0, z1;
     uint32_t box;
+    uint8_t starts;  // 1: starts in the cell's row, 2: in its layer
     bool solid;
 };
 
@@ -467,16 +467,16 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
 
     // A pair is taken in the cell where its low corner lies, that is where one
     // of the two starts in y and one of the two starts in z. The open boxes of
-    // a cell are kept in four lists by where they start, and each box is only
-    // compared with the lists that make up such a pair.
-    std::vector<Open> open[4];
+    // a cell keep where they start, and two boxes are compared only when
+    // together they make up such a pair.
+    std::vector<Open> open;
     uint32_t cellY = 0, cellZ = 0;
     for (std::size_t k = 0; k < cells.size(); ++k) {
         const Entry& entry = cells[k];
         const bool first = k == 0 || entry.cell != cells[k - 1].cell;
         const bool last = k + 1 == cells.size() || cells[k + 1].cell != entry.cell;
         if (first) {
-            for (std::vector<Open>& list : open) list.clear();
+            open.clear();
             if (last) continue;  // alone in its cell
             cellY = static_cast<uint32_t>(entry.cell % rows);
             cellZ = static_cast<uint32_t>(entry.cell / rows);
@@ -485,29 +485,29 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
         const bool solidE = solid[entry.index];
         const int starts = (grid.cellY(e.axes[1].low) == cellY ? 1 : 0) |
                            (grid.cellZ(e.axes[2].low) == cellZ ? 2 : 0);
-        for (int other = 0; other < 4; ++other) {
-            if ((starts | other) != 3) continue;
-            std::vector<Open>& list = open[other];
-            for (std::size_t j = 0; j < list.size();) {
-                const Open& a = list[j];
-                if (a.extent.axes[0].high <= e.axes[0].low) {
-                    list[j] = list.back();
-                    list.pop_back();
-                    continue;
-                }
-                ++j;
-                const int64_t y0 = std::max(a.extent.axes[1].low, e.axes[1].low);
-                const int64_t y1 = std::min(a.extent.axes[1].high, e.axes[1].high);
-                if (y1 <= y0) continue;
-                const int64_t z0 = std::max(a.extent.axes[2].low, e.axes[2].low);
-                const int64_t z1 = std::min(a.extent.axes[2].high, e.axes[2].high);
-                if (z1 < z0) continue;
-                const int64_t xLength = std::min(a.extent.axes[0].high, e.axes[0].high) - e.axes[0].low;
-                recordPair(sink, a.box, entry.index, a.extent, e, a.solid, solidE, xLength, y1 - y0,
-                           z0, z1);
+        for (std::size_t j = 0; j < open.size();) {
+            const Open& a = open[j];
+            if (a.x1 <= e.axes[0].low) {
+                open[j] = open.back();
+                open.pop_back();
+                continue;
             }
+            ++j;
+            if ((a.starts | starts) != 3) continue;
+            const int64_t y0 = std::max(a.y0, e.axes[1].low);
+            const int64_t y1 = std::min(a.y1, e.axes[1].high);
+            if (y1 <= y0) continue;
+            const int64_t z0 = std::max(a.z0, e.axes[2].low);
+            const int64_t z1 = std::min(a.z1, e.axes[2].high);
+            if (z1 < z0) continue;
+            const int64_t xLength = std::min(a.x1, e.axes[0].high) - e.axes[0].low;
+            recordPair(sink, a.box, entry.index, a.solid, solidE, xLength, y1 - y0, z0, z1,
+                       a.z1 == e.axes[2].low);
         }
-        if (!last) open[starts].push_back(Open{e, entry.index, solidE});
+        if (!last) {
+            open.push_back(Open{e.axes[0].high, e.axes[1].low, e.axes[1].high, e.axes[2].low,
+                                e.axes[2].high, entry.index, static_cast<uint8_t>(starts), solidE});
+        }
     }
 }
 
