@@ -369,26 +369,28 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
                const std::vector<char>& solid, PairSink& sink) {
     if (members.size() < 2) return;
     Grid grid;
-    int64_t originX = INT64_MAX, topY = INT64_MIN, topZ = INT64_MIN;
+    int64_t originX = INT64_MAX, topX = INT64_MIN, topY = INT64_MIN, topZ = INT64_MIN;
     grid.originY = grid.originZ = INT64_MAX;
     for (uint32_t i : members) {
         const Extent3 e = boxExtent(boxes[i]);
         originX = std::min(originX, e.axes[0].low);
         grid.originY = std::min(grid.originY, e.axes[1].low);
         grid.originZ = std::min(grid.originZ, e.axes[2].low);
+        topX = std::max(topX, e.axes[0].high);
         topY = std::max(topY, e.axes[1].high);
         topZ = std::max(topZ, e.axes[2].high);
     }
-    // Cell numbers must stay within 31 bits.
+    // Cell numbers must stay within 31 bits on each axis and 32 bits in all.
     const int leastY = std::max(0, bitsOf(uint64_t(topY - grid.originY)) - 31);
     const int leastZ = std::max(0, bitsOf(uint64_t(topZ - grid.originZ)) - 31);
     grid.shiftY = std::max(leastY, bitsOf(uint64_t(medianSize(boxes, members, 1))));
     grid.shiftZ = std::max(leastZ, bitsOf(uint64_t(medianSize(boxes, members, 2))));
     std::vector<uint32_t> wide;
-    uint64_t entries = 0;
+    uint64_t entries = 0, cellCount = 0;
     for (;;) {
         wide.clear();
         entries = 0;
+        cellCount = uint64_t(grid.cellZ(topZ) + 1) * (grid.cellY(topY - 1) + 1);
         for (uint32_t i : members) {
             uint64_t count = cellsOf(grid, boxExtent(boxes[i])).count();
             if (count > kMaxCellsPerBox) {
@@ -398,10 +400,11 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
                 entries += count;
             }
         }
-        if (wide.size() <= kMaxWideBoxes) break;
+        if (wide.size() <= kMaxWideBoxes && cellCount <= (uint64_t{1} << 32)) break;
         ++grid.shiftY;
         ++grid.shiftZ;
     }
+    const uint32_t rows = grid.cellY(topY - 1) + 1;
 
     // The wide boxes against every other box, each pair once.
     std::vector<char> isWide(boxes.size(), 0);
@@ -415,47 +418,46 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
 
     // Every cell a box meets, listed in order of low x and then sorted by cell
     // with a stable counting or radix sort, so that each cell's boxes stay in
-    // order of x.
+    // order of x. Each entry also holds the span of its box in x, in units of
+    // 2^shiftX and rounded outwards, so that a box which meets no other of the
+    // cell in x is passed over without being read.
+    const int shiftX = std::max(0, bitsOf(uint64_t(topX - originX)) - 31);
     std::vector<Placed> sorted = byLowX(boxes, members, isWide, originX);
-    uint32_t rows = 0, layers = 0;
-    for (const Placed& p : sorted) {
-        const CellRange r = cellsOf(grid, boxExtent(p.box));
-        rows = std::max(rows, r.y1 + 1);
-        layers = std::max(layers, r.z1 + 1);
-    }
-    const uint64_t lastCell = uint64_t(layers) * rows - 1;
     struct Entry {
-        uint64_t cell;  // z * rows + y
+        uint32_t cell;  // z * rows + y
         uint32_t index;  // of the box
+        uint32_t x0, x1;
     };
-    std::vector<Entry> cells;
-    cells.resize(entries);
+    std::vector<Entry> cells(entries);
     auto eachCell = [&](auto visit) {
         for (const Placed& p : sorted) {
-            const CellRange r = cellsOf(grid, boxExtent(p.box));
+            const Extent3 e = boxExtent(p.box);
+            const CellRange r = cellsOf(grid, e);
+            const auto x0 = static_cast<uint32_t>(uint64_t(e.axes[0].low - originX) >> shiftX);
+            const auto x1 = static_cast<uint32_t>(
+                (uint64_t(e.axes[0].high - originX) + (uint64_t{1} << shiftX) - 1) >> shiftX);
             for (uint32_t z = r.z0; z <= r.z1; ++z) {
-                for (uint32_t y = r.y0; y <= r.y1; ++y) visit(uint64_t(z) * rows + y, p.index);
+                for (uint32_t y = r.y0; y <= r.y1; ++y) visit(Entry{z * rows + y, p.index, x0, x1});
             }
         }
     };
     std::vector<uint32_t> counts;
-    if (lastCell < (uint64_t{1} << 16) && lastCell < 4 * entries + 1024) {
+    if (cellCount <= (uint64_t{1} << 16) && cellCount <= 4 * entries + 1024) {
         // Few cells: one counting sort.
-        counts.assign(lastCell + 2, 0);
-        eachCell([&](uint64_t cell, uint32_t) { ++counts[cell + 1]; });
+        counts.assign(cellCount + 1, 0);
+        eachCell([&](const Entry& e) { ++counts[e.cell + 1]; });
         for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
-        eachCell([&](uint64_t cell, uint32_t index) { cells[counts[cell]++] = Entry{cell, index}; });
+        eachCell([&](const Entry& e) { cells[counts[e.cell]++] = e; });
     } else {
         std::size_t filled = 0;
-        eachCell([&](uint64_t cell, uint32_t index) { cells[filled++] = Entry{cell, index}; });
+        eachCell([&](const Entry& e) { cells[filled++] = e; });
         std::vector<Placed>().swap(sorted);
-        std::vector<Entry> spare;
-        spare.resize(cells.size());
-        const int cellBits = bitsOf(lastCell);
+        std::vector<Entry> spare(cells.size());
+        const int cellBits = bitsOf(cellCount - 1);
         const int passes = (cellBits + 11) / 12;
         for (int pass = 0, shift = 0; pass < passes; ++pass) {
             const int width = (cellBits - shift + (passes - pass) - 1) / (passes - pass);
-            const uint64_t mask = (uint64_t{1} << width) - 1;
+            const uint32_t mask = (uint32_t{1} << width) - 1;
             counts.assign(mask + 2, 0);
             for (const Entry& e : cells) ++counts[((e.cell >> shift) & mask) + 1];
             for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
@@ -468,23 +470,23 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
     // A pair is taken in the cell where its low corner lies, that is where one
     // of the two starts in y and one of the two starts in z. The open boxes of
     // a cell keep where they start, and two boxes are compared only when
-    // together they make up such a pair.
+    // together they make up such a pair. reach is the far end in x of the
+    // cell's boxes met so far.
     std::vector<Open> open;
-    uint32_t cellY = 0, cellZ = 0;
+    uint32_t reach = 0;
     for (std::size_t k = 0; k < cells.size(); ++k) {
         const Entry& entry = cells[k];
-        const bool first = k == 0 || entry.cell != cells[k - 1].cell;
-        const bool last = k + 1 == cells.size() || cells[k + 1].cell != entry.cell;
-        if (first) {
-            open.clear();
-            if (last) continue;  // alone in its cell
-            cellY = static_cast<uint32_t>(entry.cell % rows);
-            cellZ = static_cast<uint32_t>(entry.cell / rows);
-        }
+        if (k == 0 || entry.cell != cells[k - 1].cell) reach = 0;
+        const bool metBefore = entry.x0 < reach;
+        const bool metAfter = k + 1 < cells.size() && cells[k + 1].cell == entry.cell &&
+                              cells[k + 1].x0 < entry.x1;
+        reach = std::max(reach, entry.x1);
+        if (!metBefore) open.clear();
+        if (!metBefore && !metAfter) continue;
         const Extent3 e = boxExtent(boxes[entry.index]);
         const bool solidE = solid[entry.index];
-        const int starts = (grid.cellY(e.axes[1].low) == cellY ? 1 : 0) |
-                           (grid.cellZ(e.axes[2].low) == cellZ ? 2 : 0);
+        const int starts = (grid.cellY(e.axes[1].low) == entry.cell % rows ? 1 : 0) |
+                           (grid.cellZ(e.axes[2].low) == entry.cell / rows ? 2 : 0);
         for (std::size_t j = 0; j < open.size();) {
             const Open& a = open[j];
             if (a.x1 <= e.axes[0].low) {
@@ -504,7 +506,7 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
             recordPair(sink, a.box, entry.index, a.solid, solidE, xLength, y1 - y0, z0, z1,
                        a.z1 == e.axes[2].low);
         }
-        if (!last) {
+        if (metAfter) {
             open.push_back(Open{e.axes[0].high, e.axes[1].low, e.axes[1].high, e.axes[2].low,
                                 e.axes[2].high, entry.index, static_cast<uint8_t>(starts), solidE});
         }
