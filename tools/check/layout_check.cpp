@@ -326,8 +326,8 @@ std::vector<Placed> byLowX(const std::vector<Box>& boxes, const std::vector<uint
     return sorted;
 }
 
-// The sides of the grid's cells in y and z, as powers of two: about the median
-// size of the boxes, grown until few boxes fill too many cells.
+// The sides of the grid's cells in y and z, as powers of two: two to four times
+// the median size of the boxes, grown until few boxes fill too many cells.
 struct Grid {
     int64_t originY = 0, originZ = 0;
     int shiftY = 0, shiftZ = 0;
@@ -383,8 +383,8 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
     // Cell numbers must stay within 31 bits on each axis and 32 bits in all.
     const int leastY = std::max(0, bitsOf(uint64_t(topY - grid.originY)) - 31);
     const int leastZ = std::max(0, bitsOf(uint64_t(topZ - grid.originZ)) - 31);
-    grid.shiftY = std::max(leastY, bitsOf(uint64_t(medianSize(boxes, members, 1))));
-    grid.shiftZ = std::max(leastZ, bitsOf(uint64_t(medianSize(boxes, members, 2))));
+    grid.shiftY = std::max(leastY, bitsOf(uint64_t(medianSize(boxes, members, 1))) + 1);
+    grid.shiftZ = std::max(leastZ, bitsOf(uint64_t(medianSize(boxes, members, 2))) + 1);
     std::vector<uint32_t> wide;
     uint64_t entries = 0, cellCount = 0;
     for (;;) {
