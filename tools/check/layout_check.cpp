@@ -731,14 +731,13 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
             support.onFloor = true;
             rects.push_back(common);
         }
-        rects.resize(rects.size() + support.restCount);
-        Rect* rect = rects.data() + rects.size() - support.restCount;
-        for (auto it = first; it != last; ++it, ++rect) {
+        for (auto it = first; it != last; ++it) {
             const Extent3 other = boxExtent(boxes[*it - 1]);
-            rect->x0 = std::max(extent.axes[0].low, other.axes[0].low);
-            rect->x1 = std::min(extent.axes[0].high, other.axes[0].high);
-            rect->y0 = std::max(extent.axes[1].low, other.axes[1].low);
-            rect->y1 = std::min(extent.axes[1].high, other.axes[1].high);
+            Rect& rect = rects.emplace_back();
+            rect.x0 = std::max(extent.axes[0].low, other.axes[0].low);
+            rect.x1 = std::min(extent.axes[0].high, other.axes[0].high);
+            rect.y0 = std::max(extent.axes[1].low, other.axes[1].low);
+            rect.y1 = std::min(extent.axes[1].high, other.axes[1].high);
             if (*it > n) ++support.laterCount;
         }
         const uint64_t footprint = static_cast<uint64_t>(extent.axes[0].high - extent.axes[0].low) *
