@@ -11,8 +11,6 @@
 #include <sstream>
 #include <utility>
 
-
-
 namespace {
 
 constexpr char kAxisNames[3] = {'x', 'y', 'z'};
