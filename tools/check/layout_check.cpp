@@ -294,12 +294,31 @@ struct Placed {
     uint32_t index;
 };
 
-// The boxes of members that are not wide, ordered by low x: a radix sort on
-// 11-bit digits that carries the boxes themselves, so that the later passes
-// read them in order.
+// Sorts items stably by key(item), a number below 2^bits: a radix sort, least
+// significant digit first, on digits of at most 12 bits.
+template <typename T, typename Key>
+void radixSort(std::vector<T>& items, int bits, Key key) {
+    if (bits == 0) return;
+    std::vector<T> spare(items.size());
+    std::vector<uint32_t> counts;
+    const int passes = (bits + 11) / 12;
+    for (int pass = 0, shift = 0; pass < passes; ++pass) {
+        const int width = (bits - shift + (passes - pass) - 1) / (passes - pass);
+        const uint64_t mask = (uint64_t{1} << width) - 1;
+        counts.assign(mask + 2, 0);
+        for (const T& item : items) ++counts[((key(item) >> shift) & mask) + 1];
+        for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
+        for (const T& item : items) spare[counts[(key(item) >> shift) & mask]++] = item;
+        items.swap(spare);
+        shift += width;
+    }
+}
+
+// The boxes of members that are not wide, ordered by low x, carried along so
+// that the later passes read them in order.
 std::vector<Placed> byLowX(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
                            const std::vector<char>& isWide, int64_t origin) {
-    std::vector<Placed> sorted, spare;
+    std::vector<Placed> sorted;
     sorted.reserve(members.size());
     uint64_t largest = 0;
     for (uint32_t i : members) {
@@ -307,20 +326,9 @@ std::vector<Placed> byLowX(const std::vector<Box>& boxes, const std::vector<uint
         sorted.push_back(Placed{boxes[i], i});
         largest = std::max(largest, uint64_t(boxExtent(boxes[i]).axes[0].low - origin));
     }
-    const int bits = bitsOf(largest);
-    if (bits == 0) return sorted;
-    spare.resize(sorted.size());
-    std::vector<uint32_t> counts(2048 + 1);
-    auto digit = [origin](const Placed& p, int shift) {
-        return (uint64_t(boxExtent(p.box).axes[0].low - origin) >> shift) & 2047;
-    };
-    for (int shift = 0; shift < bits; shift += 11) {
-        std::fill(counts.begin(), counts.end(), 0);
-        for (const Placed& p : sorted) ++counts[digit(p, shift) + 1];
-        for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
-        for (const Placed& p : sorted) spare[counts[digit(p, shift)]++] = p;
-        sorted.swap(spare);
-    }
+    radixSort(sorted, bitsOf(largest), [origin](const Placed& p) {
+        return uint64_t(boxExtent(p.box).axes[0].low - origin);
+    });
     return sorted;
 }
 
@@ -450,19 +458,7 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
         std::size_t filled = 0;
         eachCell([&](const Entry& e) { cells[filled++] = e; });
         std::vector<Placed>().swap(sorted);
-        std::vector<Entry> spare(cells.size());
-        const int cellBits = bitsOf(cellCount - 1);
-        const int passes = (cellBits + 11) / 12;
-        for (int pass = 0, shift = 0; pass < passes; ++pass) {
-            const int width = (cellBits - shift + (passes - pass) - 1) / (passes - pass);
-            const uint32_t mask = (uint32_t{1} << width) - 1;
-            counts.assign(mask + 2, 0);
-            for (const Entry& e : cells) ++counts[((e.cell >> shift) & mask) + 1];
-            for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
-            for (const Entry& e : cells) spare[counts[(e.cell >> shift) & mask]++] = e;
-            cells.swap(spare);
-            shift += width;
-        }
+        radixSort(cells, bitsOf(cellCount - 1), [](const Entry& e) { return e.cell; });
     }
 
     // A pair is taken in the cell where its low corner lies, that is where one
