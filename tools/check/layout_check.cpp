@@ -481,11 +481,11 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
         const bool solidE = solid[entry.index];
         const int starts = (grid.cellY(e.axes[1].low) == entry.cell % rows ? 1 : 0) |
                            (grid.cellZ(e.axes[2].low) == entry.cell / rows ? 2 : 0);
-        for (std::size_t j = 0; j < open.size();) {
+        std::size_t stillOpen = open.size();
+        for (std::size_t j = 0; j < stillOpen;) {
             const Open& a = open[j];
             if (a.x1 <= e.axes[0].low) {
-                open[j] = open.back();
-                open.pop_back();
+                open[j] = open[--stillOpen];
                 continue;
             }
             ++j;
@@ -500,6 +500,7 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
             recordPair(sink, a.box, entry.index, a.solid, solidE, xLength, y1 - y0, z0, z1,
                        a.z1 == e.axes[2].low);
         }
+        open.resize(stillOpen);
         if (metAfter) {
             open.push_back(Open{e.axes[0].high, e.axes[1].low, e.axes[1].high, e.axes[2].low,
                                 e.axes[2].high, entry.index, static_cast<uint8_t>(starts), solidE});
