@@ -217,7 +217,7 @@ TEST(CheckSupport, GeometryOfWhatABoxStandsOn) {
         for (std::size_t i = 0; i < under.size(); ++i) under[i] = static_cast<int>(i) + 1;
         if (c.percent == 0) under.clear();
         EXPECT_EQ(s.onFloor, c.onFloor) << c.name;
-        EXPECT_EQ(s.restsOn, under) << c.name;
+        EXPECT_EQ(restsOnOf(report, report.boxCount), under) << c.name;
         EXPECT_EQ(s.percent, c.percent) << c.name;
         EXPECT_EQ(s.floating, c.floating) << c.name;
         EXPECT_EQ(s.unstable, c.unstable) << c.name << "\n" << formatText("f", report);
@@ -235,7 +235,7 @@ TEST(CheckSupport, OrderDependsOnlyOnTheNumbering) {
     // Without --order the whole load is judged, and only supports[] tells the order.
     LayoutReport whole = check({20, 20, 20}, {top, bottom}, {50, false});
     EXPECT_FALSE(hasProblems(whole)) << formatText("f", whole);
-    EXPECT_EQ(whole.supports[0].restsOnLater, std::vector<int>{2});
+    EXPECT_EQ(restsOnOf(whole, 1, true), std::vector<int>{2});
 }
 
 // A few thousand random boxes on a coarse lattice, so that many touch and
@@ -281,7 +281,7 @@ TEST(CheckSupport, MatchesAllPairsOnAGeneratedLoad) {
         for (const auto& row : cells) covered += static_cast<int>(std::count(row.begin(), row.end(), 1));
         if (p.posZ == 0 && !cells.empty() && !cells[0].empty()) covered = p.dimX * p.dimY;
         const BoxSupport& s = report.supports[a];
-        ASSERT_EQ(s.restsOn, restsOn) << "boite " << a + 1;
+        ASSERT_EQ(restsOnOf(report, a + 1), restsOn) << "boite " << a + 1;
         if (!cells.empty() && !cells[0].empty() && p.dimZ > 0) {
             ASSERT_EQ(s.percent, std::floor(covered * 10000.0 / (p.dimX * p.dimY)) / 100)
                 << "boite " << a + 1;

@@ -11,9 +11,6 @@
 #include <sstream>
 #include <utility>
 
-#include <sys/mman.h>
-
-
 namespace {
 
 constexpr char kAxisNames[3] = {'x', 'y', 'z'};
@@ -231,24 +228,6 @@ double percentOf(uint64_t area, uint64_t footprint) {
     return static_cast<double>(static_cast<uint64_t>(hundredths)) / 100.0;
 }
 
-// Reserves room for count items. A table of many megabytes asks the kernel for
-// huge pages: on a virtual machine each first touch of a 4 KB page can cost
-// tens of microseconds, which for the table of a million boxes outweighs the
-// whole check. Only the pages touched count towards the memory used.
-template <typename T>
-void reserveLarge(std::vector<T>& items, std::size_t count) {
-    items.reserve(count);
-#ifdef MADV_HUGEPAGE
-    constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
-    const uintptr_t start = reinterpret_cast<uintptr_t>(items.data());
-    const uintptr_t end = start + items.capacity() * sizeof(T);
-    const uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
-    if (end >= first + 2 * kHugePage) {
-        madvise(reinterpret_cast<void*>(first), (end - first) & ~(kHugePage - 1), MADV_HUGEPAGE);
-    }
-#endif
-}
-
 // Every pair of boxes that share some interior, and every box resting on
 // another, found by one sweep along x inside the cells of a grid over y and z.
 //
@@ -274,21 +253,19 @@ struct PairSink {
     std::vector<Contact>& contacts;
 };
 
-// Records what a and b share when their footprints share [y0, y1) in y and
-// [x0, x1) in x with positive lengths; z0 and z1 are the common span in z.
-inline void recordPair(PairSink& sink, uint32_t a, uint32_t b, const Extent3& ea, const Extent3& eb,
-                       bool solidA, bool solidB, int64_t xLength, int64_t yLength, int64_t z0,
-                       int64_t z1) {
+// Records what a and b share when their footprints share a rectangle of
+// sides xLength and yLength; z0 and z1 are the common span in z, and aUnder
+// tells that the top of a is the base of b.
+inline void recordPair(PairSink& sink, uint32_t a, uint32_t b, bool solidA, bool solidB,
+                       int64_t xLength, int64_t yLength, int64_t z0, int64_t z1, bool aUnder) {
     if (z0 < z1) {
         sink.overlaps.push_back(Overlap{static_cast<int>(std::min(a, b)) + 1,
                                         static_cast<int>(std::max(a, b)) + 1,
                                         product(xLength, yLength, z1 - z0)});
     } else if (z0 == z1 && solidA && solidB) {
-        if (ea.axes[2].high == eb.axes[2].low) {
-            sink.contacts.push_back(Contact{b, a});
-        } else {
-            sink.contacts.push_back(Contact{a, b});
-        }
+        Contact& contact = sink.contacts.emplace_back();
+        contact.upper = aUnder ? b : a;
+        contact.lower = aUnder ? a : b;
     }
 }
 
@@ -300,8 +277,9 @@ inline void comparePair(PairSink& sink, uint32_t a, uint32_t b, const Extent3& e
     int64_t y0 = std::max(ea.axes[1].low, eb.axes[1].low);
     int64_t y1 = std::min(ea.axes[1].high, eb.axes[1].high);
     if (x1 <= x0 || y1 <= y0) return;
-    recordPair(sink, a, b, ea, eb, solidA, solidB, x1 - x0, y1 - y0,
-               std::max(ea.axes[2].low, eb.axes[2].low), std::min(ea.axes[2].high, eb.axes[2].high));
+    recordPair(sink, a, b, solidA, solidB, x1 - x0, y1 - y0,
+               std::max(ea.axes[2].low, eb.axes[2].low), std::min(ea.axes[2].high, eb.axes[2].high),
+               ea.axes[2].high == eb.axes[2].low);
 }
 
 int bitsOf(uint64_t value) {
@@ -316,39 +294,46 @@ struct Placed {
     uint32_t index;
 };
 
-// The boxes of members that are not wide, ordered by low x: a radix sort on
-// 11-bit digits that carries the boxes themselves, so that the later passes
-// read them in order.
+// Sorts items stably by key(item), a number below 2^bits: a radix sort, least
+// significant digit first, on digits of at most 12 bits.
+template <typename T, typename Key>
+void radixSort(std::vector<T>& items, int bits, Key key) {
+    if (bits == 0) return;
+    std::vector<T> spare(items.size());
+    std::vector<uint32_t> counts;
+    const int passes = (bits + 11) / 12;
+    for (int pass = 0, shift = 0; pass < passes; ++pass) {
+        const int width = (bits - shift + (passes - pass) - 1) / (passes - pass);
+        const uint64_t mask = (uint64_t{1} << width) - 1;
+        counts.assign(mask + 2, 0);
+        for (const T& item : items) ++counts[((key(item) >> shift) & mask) + 1];
+        for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
+        for (const T& item : items) spare[counts[(key(item) >> shift) & mask]++] = item;
+        items.swap(spare);
+        shift += width;
+    }
+}
+
+// The boxes of members that are not wide, ordered by low x, carried along so
+// that the later passes read them in order.
 std::vector<Placed> byLowX(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
                            const std::vector<char>& isWide, int64_t origin) {
-    std::vector<Placed> sorted, spare;
-    reserveLarge(sorted, members.size());
+    std::vector<Placed> sorted;
+    sorted.reserve(members.size());
     uint64_t largest = 0;
     for (uint32_t i : members) {
         if (isWide[i]) continue;
         sorted.push_back(Placed{boxes[i], i});
         largest = std::max(largest, uint64_t(boxExtent(boxes[i]).axes[0].low - origin));
     }
-    const int bits = bitsOf(largest);
-    if (bits == 0) return sorted;
-    reserveLarge(spare, sorted.size());
-    spare.resize(sorted.size());
-    std::vector<uint32_t> counts(2048 + 1);
-    auto digit = [origin](const Placed& p, int shift) {
-        return (uint64_t(boxExtent(p.box).axes[0].low - origin) >> shift) & 2047;
-    };
-    for (int shift = 0; shift < bits; shift += 11) {
-        std::fill(counts.begin(), counts.end(), 0);
-        for (const Placed& p : sorted) ++counts[digit(p, shift) + 1];
-        for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
-        for (const Placed& p : sorted) spare[counts[digit(p, shift)]++] = p;
-        sorted.swap(spare);
-    }
+    radixSort(sorted, bitsOf(largest), [origin](const Placed& p) {
+        return uint64_t(boxExtent(p.box).axes[0].low - origin);
+    });
     return sorted;
 }
 
-// The sides of the grid's cells in y and z, as powers of two: about the median
-// size of the boxes, grown until few boxes fill too many cells.
+// The sides of the grid's cells in y and z, as powers of two: two to four times
+// the median size of the boxes, grown until few boxes fill too many cells.
 struct Grid {
     int64_t originY = 0, originZ = 0;
     int shiftY = 0, shiftZ = 0;
@@ -379,8 +364,9 @@ int64_t medianSize(const std::vector<Box>& boxes, const std::vector<uint32_t>& m
 
 // An open box of the sweep.
 struct Open {
-    Extent3 extent;
+    int64_t x1, y0, y1, z0, z1;
     uint32_t box;
+    uint8_t starts;  // 1: starts in the cell's row, 2: in its layer
     bool solid;
 };
 
@@ -389,26 +375,28 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
                const std::vector<char>& solid, PairSink& sink) {
     if (members.size() < 2) return;
     Grid grid;
-    int64_t originX = INT64_MAX, topY = INT64_MIN, topZ = INT64_MIN;
+    int64_t originX = INT64_MAX, topX = INT64_MIN, topY = INT64_MIN, topZ = INT64_MIN;
     grid.originY = grid.originZ = INT64_MAX;
     for (uint32_t i : members) {
         const Extent3 e = boxExtent(boxes[i]);
         originX = std::min(originX, e.axes[0].low);
         grid.originY = std::min(grid.originY, e.axes[1].low);
         grid.originZ = std::min(grid.originZ, e.axes[2].low);
+        topX = std::max(topX, e.axes[0].high);
         topY = std::max(topY, e.axes[1].high);
         topZ = std::max(topZ, e.axes[2].high);
     }
-    // Cell numbers must stay within 31 bits.
+    // Cell numbers must stay within 31 bits on each axis and 32 bits in all.
     const int leastY = std::max(0, bitsOf(uint64_t(topY - grid.originY)) - 31);
     const int leastZ = std::max(0, bitsOf(uint64_t(topZ - grid.originZ)) - 31);
-    grid.shiftY = std::max(leastY, bitsOf(uint64_t(medianSize(boxes, members, 1))));
-    grid.shiftZ = std::max(leastZ, bitsOf(uint64_t(medianSize(boxes, members, 2))));
+    grid.shiftY = std::max(leastY, bitsOf(uint64_t(medianSize(boxes, members, 1))) + 1);
+    grid.shiftZ = std::max(leastZ, bitsOf(uint64_t(medianSize(boxes, members, 2))) + 1);
     std::vector<uint32_t> wide;
-    uint64_t entries = 0;
+    uint64_t entries = 0, cellCount = 0;
     for (;;) {
         wide.clear();
         entries = 0;
+        cellCount = uint64_t(grid.cellZ(topZ) + 1) * (grid.cellY(topY - 1) + 1);
         for (uint32_t i : members) {
             uint64_t count = cellsOf(grid, boxExtent(boxes[i])).count();
             if (count > kMaxCellsPerBox) {
@@ -418,10 +406,11 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
                 entries += count;
             }
         }
-        if (wide.size() <= kMaxWideBoxes) break;
+        if (wide.size() <= kMaxWideBoxes && cellCount <= (uint64_t{1} << 32)) break;
         ++grid.shiftY;
         ++grid.shiftZ;
     }
+    const uint32_t rows = grid.cellY(topY - 1) + 1;
 
     // The wide boxes against every other box, each pair once.
     std::vector<char> isWide(boxes.size(), 0);
@@ -435,102 +424,87 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
 
     // Every cell a box meets, listed in order of low x and then sorted by cell
     // with a stable counting or radix sort, so that each cell's boxes stay in
-    // order of x.
+    // order of x. Each entry also holds the span of its box in x, in units of
+    // 2^shiftX and rounded outwards, so that a box which meets no other of the
+    // cell in x is passed over without being read.
+    const int shiftX = std::max(0, bitsOf(uint64_t(topX - originX)) - 31);
     std::vector<Placed> sorted = byLowX(boxes, members, isWide, originX);
-    uint32_t rows = 0, layers = 0;
-    for (const Placed& p : sorted) {
-        const CellRange r = cellsOf(grid, boxExtent(p.box));
-        rows = std::max(rows, r.y1 + 1);
-        layers = std::max(layers, r.z1 + 1);
-    }
-    const uint64_t lastCell = uint64_t(layers) * rows - 1;
     struct Entry {
-        uint64_t cell;  // z * rows + y
+        uint32_t cell;  // z * rows + y
         uint32_t index;  // of the box
+        uint32_t x0, x1;
     };
-    std::vector<Entry> cells;
-    reserveLarge(cells, entries);
-    cells.resize(entries);
+    std::vector<Entry> cells(entries);
     auto eachCell = [&](auto visit) {
         for (const Placed& p : sorted) {
-            const CellRange r = cellsOf(grid, boxExtent(p.box));
+            const Extent3 e = boxExtent(p.box);
+            const CellRange r = cellsOf(grid, e);
+            const auto x0 = static_cast<uint32_t>(uint64_t(e.axes[0].low - originX) >> shiftX);
+            const auto x1 = static_cast<uint32_t>(
+                (uint64_t(e.axes[0].high - originX) + (uint64_t{1} << shiftX) - 1) >> shiftX);
             for (uint32_t z = r.z0; z <= r.z1; ++z) {
-                for (uint32_t y = r.y0; y <= r.y1; ++y) visit(uint64_t(z) * rows + y, p.index);
+                for (uint32_t y = r.y0; y <= r.y1; ++y) visit(Entry{z * rows + y, p.index, x0, x1});
             }
         }
     };
     std::vector<uint32_t> counts;
-    if (lastCell < (uint64_t{1} << 16) && lastCell < 4 * entries + 1024) {
+    if (cellCount <= (uint64_t{1} << 16) && cellCount <= 4 * entries + 1024) {
         // Few cells: one counting sort.
-        counts.assign(lastCell + 2, 0);
-        eachCell([&](uint64_t cell, uint32_t) { ++counts[cell + 1]; });
+        counts.assign(cellCount + 1, 0);
+        eachCell([&](const Entry& e) { ++counts[e.cell + 1]; });
         for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
-        eachCell([&](uint64_t cell, uint32_t index) { cells[counts[cell]++] = Entry{cell, index}; });
+        eachCell([&](const Entry& e) { cells[counts[e.cell]++] = e; });
     } else {
         std::size_t filled = 0;
-        eachCell([&](uint64_t cell, uint32_t index) { cells[filled++] = Entry{cell, index}; });
+        eachCell([&](const Entry& e) { cells[filled++] = e; });
         std::vector<Placed>().swap(sorted);
-        std::vector<Entry> spare;
-        reserveLarge(spare, cells.size());
-        spare.resize(cells.size());
-        const int cellBits = bitsOf(lastCell);
-        const int passes = (cellBits + 11) / 12;
-        for (int pass = 0, shift = 0; pass < passes; ++pass) {
-            const int width = (cellBits - shift + (passes - pass) - 1) / (passes - pass);
-            const uint64_t mask = (uint64_t{1} << width) - 1;
-            counts.assign(mask + 2, 0);
-            for (const Entry& e : cells) ++counts[((e.cell >> shift) & mask) + 1];
-            for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
-            for (const Entry& e : cells) spare[counts[(e.cell >> shift) & mask]++] = e;
-            cells.swap(spare);
-            shift += width;
-        }
+        radixSort(cells, bitsOf(cellCount - 1), [](const Entry& e) { return e.cell; });
     }
 
     // A pair is taken in the cell where its low corner lies, that is where one
     // of the two starts in y and one of the two starts in z. The open boxes of
-    // a cell are kept in four lists by where they start, and each box is only
-    // compared with the lists that make up such a pair.
-    std::vector<Open> open[4];
-    uint32_t cellY = 0, cellZ = 0;
+    // a cell keep where they start, and two boxes are compared only when
+    // together they make up such a pair. reach is the far end in x of the
+    // cell's boxes met so far.
+    std::vector<Open> open;
+    uint32_t reach = 0;
     for (std::size_t k = 0; k < cells.size(); ++k) {
         const Entry& entry = cells[k];
-        const bool first = k == 0 || entry.cell != cells[k - 1].cell;
-        const bool last = k + 1 == cells.size() || cells[k + 1].cell != entry.cell;
-        if (first) {
-            for (std::vector<Open>& list : open) list.clear();
-            if (last) continue;  // alone in its cell
-            cellY = static_cast<uint32_t>(entry.cell % rows);
-            cellZ = static_cast<uint32_t>(entry.cell / rows);
-        }
-        if (k + 32 < cells.size()) __builtin_prefetch(&boxes[cells[k + 32].index]);
+        if (k == 0 || entry.cell != cells[k - 1].cell) reach = 0;
+        const bool metBefore = entry.x0 < reach;
+        const bool metAfter = k + 1 < cells.size() && cells[k + 1].cell == entry.cell &&
+                              cells[k + 1].x0 < entry.x1;
+        reach = std::max(reach, entry.x1);
+        if (!metBefore) open.clear();
+        if (!metBefore && !metAfter) continue;
         const Extent3 e = boxExtent(boxes[entry.index]);
         const bool solidE = solid[entry.index];
-        const int starts = (grid.cellY(e.axes[1].low) == cellY ? 1 : 0) |
-                           (grid.cellZ(e.axes[2].low) == cellZ ? 2 : 0);
-        for (int other = 0; other < 4; ++other) {
-            if ((starts | other) != 3) continue;
-            std::vector<Open>& list = open[other];
-            for (std::size_t j = 0; j < list.size();) {
-                const Open& a = list[j];
-                if (a.extent.axes[0].high <= e.axes[0].low) {
-                    list[j] = list.back();
-                    list.pop_back();
-                    continue;
-                }
-                ++j;
-                const int64_t y0 = std::max(a.extent.axes[1].low, e.axes[1].low);
-                const int64_t y1 = std::min(a.extent.axes[1].high, e.axes[1].high);
-                if (y1 <= y0) continue;
-                const int64_t z0 = std::max(a.extent.axes[2].low, e.axes[2].low);
-                const int64_t z1 = std::min(a.extent.axes[2].high, e.axes[2].high);
-                if (z1 < z0) continue;
-                const int64_t xLength = std::min(a.extent.axes[0].high, e.axes[0].high) - e.axes[0].low;
-                recordPair(sink, a.box, entry.index, a.extent, e, a.solid, solidE, xLength, y1 - y0,
-                           z0, z1);
+        const int starts = (grid.cellY(e.axes[1].low) == entry.cell % rows ? 1 : 0) |
+                           (grid.cellZ(e.axes[2].low) == entry.cell / rows ? 2 : 0);
+        std::size_t stillOpen = open.size();
+        for (std::size_t j = 0; j < stillOpen;) {
+            const Open& a = open[j];
+            if (a.x1 <= e.axes[0].low) {
+                open[j] = open[--stillOpen];
+                continue;
             }
+            ++j;
+            if ((a.starts | starts) != 3) continue;
+            const int64_t y0 = std::max(a.y0, e.axes[1].low);
+            const int64_t y1 = std::min(a.y1, e.axes[1].high);
+            if (y1 <= y0) continue;
+            const int64_t z0 = std::max(a.z0, e.axes[2].low);
+            const int64_t z1 = std::min(a.z1, e.axes[2].high);
+            if (z1 < z0) continue;
+            const int64_t xLength = std::min(a.x1, e.axes[0].high) - e.axes[0].low;
+            recordPair(sink, a.box, entry.index, a.solid, solidE, xLength, y1 - y0, z0, z1,
+                       a.z1 == e.axes[2].low);
         }
-        if (!last) open[starts].push_back(Open{e, entry.index, solidE});
+        open.resize(stillOpen);
+        if (metAfter) {
+            open.push_back(Open{e.axes[0].high, e.axes[1].low, e.axes[1].high, e.axes[2].low,
+                                e.axes[2].high, entry.index, static_cast<uint8_t>(starts), solidE});
+        }
     }
 }
 
@@ -693,9 +667,8 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
 
     std::vector<char> solid;
     std::vector<uint32_t> members;  // boxes with an interior, even if turned inside out
-    reserveLarge(solid, boxes.size());
     solid.resize(boxes.size());
-    reserveLarge(members, boxes.size());
+    members.reserve(boxes.size());
     for (int n = 1; n <= report.boxCount; ++n) {
         const Box& box = boxes[n - 1];
         const Extent3 extent = boxExtent(box);
@@ -717,24 +690,21 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
     }
 
     // The boxes under each box, grouped by the box on top.
-    std::vector<uint32_t> underStarts, under;
-    reserveLarge(underStarts, boxes.size() + 1);
+    std::vector<uint32_t> underStarts;
     underStarts.resize(boxes.size() + 1);
     {
         std::vector<Contact> contacts;
-        reserveLarge(contacts, 4 * boxes.size());
+        contacts.reserve(4 * boxes.size());
         PairSink sink{report.overlaps, contacts};
         findPairs(boxes, members, solid, sink);
         std::vector<uint32_t>().swap(members);
         for (const Contact& c : contacts) ++underStarts[c.upper + 1];
         for (std::size_t i = 1; i <= boxes.size(); ++i) underStarts[i] += underStarts[i - 1];
-        reserveLarge(under, contacts.size());
-        under.resize(contacts.size());
+        report.restsOn.resize(contacts.size());
         std::vector<uint32_t> next(underStarts.begin(), underStarts.end() - 1);
-        for (const Contact& c : contacts) under[next[c.upper]++] = c.lower;
+        for (const Contact& c : contacts) report.restsOn[next[c.upper]++] = static_cast<int>(c.lower) + 1;
     }
 
-    reserveLarge(report.supports, boxes.size());
     report.supports.resize(boxes.size());
     std::vector<Rect> rects;
     Scratch scratch;
@@ -742,7 +712,10 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
         if (!solid[n - 1]) continue;
         const Extent3 extent = boxExtent(boxes[n - 1]);
         BoxSupport& support = report.supports[n - 1];
-        const auto first = under.begin() + underStarts[n - 1], last = under.begin() + underStarts[n];
+        support.firstRest = underStarts[n - 1];
+        support.restCount = underStarts[n] - underStarts[n - 1];
+        const auto first = report.restsOn.begin() + underStarts[n - 1];
+        const auto last = report.restsOn.begin() + underStarts[n];
         std::sort(first, last);
         rects.clear();
         Rect common;
@@ -750,16 +723,14 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
             support.onFloor = true;
             rects.push_back(common);
         }
-        support.restsOn.reserve(static_cast<std::size_t>(last - first));
         for (auto it = first; it != last; ++it) {
-            const Extent3 other = boxExtent(boxes[*it]);
-            rects.push_back(Rect{std::max(extent.axes[0].low, other.axes[0].low),
-                                 std::min(extent.axes[0].high, other.axes[0].high),
-                                 std::max(extent.axes[1].low, other.axes[1].low),
-                                 std::min(extent.axes[1].high, other.axes[1].high)});
-            const int supporter = static_cast<int>(*it) + 1;
-            support.restsOn.push_back(supporter);
-            if (supporter > n) support.restsOnLater.push_back(supporter);
+            const Extent3 other = boxExtent(boxes[*it - 1]);
+            Rect& rect = rects.emplace_back();
+            rect.x0 = std::max(extent.axes[0].low, other.axes[0].low);
+            rect.x1 = std::min(extent.axes[0].high, other.axes[0].high);
+            rect.y0 = std::max(extent.axes[1].low, other.axes[1].low);
+            rect.y1 = std::min(extent.axes[1].high, other.axes[1].high);
+            if (*it > n) ++support.laterCount;
         }
         const uint64_t footprint = static_cast<uint64_t>(extent.axes[0].high - extent.axes[0].low) *
                                    static_cast<uint64_t>(extent.axes[1].high - extent.axes[1].low);
@@ -772,10 +743,12 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
         // With the order checked, the box is judged with only the earlier boxes
         // under it; the contacts are in the order of their supporters, floor first.
         Judgement judged = whole;
-        if (settings.order && !support.restsOnLater.empty()) {
-            rects.resize(rects.size() - support.restsOnLater.size());
+        if (settings.order && support.laterCount != 0) {
+            rects.resize(rects.size() - support.laterCount);
             judged = judge(extent, rects, scratch);
-            for (int later : support.restsOnLater) report.order.push_back(OrderIssue{n, later});
+            for (auto it = last - support.laterCount; it != last; ++it) {
+                report.order.push_back(OrderIssue{n, *it});
+            }
         }
         if (raised && judged.area == 0) report.floating.push_back(n);
         if (judged.area != 0 && !judged.centreHeld) report.unstable.push_back(n);
@@ -797,6 +770,12 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
         report.utilisation = static_cast<double>(ratio * 100.0L);
     }
     return report;
+}
+
+std::vector<int> restsOnOf(const LayoutReport& report, int n, bool laterOnly) {
+    const BoxSupport& support = report.supports[n - 1];
+    const auto last = report.restsOn.begin() + support.firstRest + support.restCount;
+    return std::vector<int>(last - (laterOnly ? support.laterCount : support.restCount), last);
 }
 
 bool hasProblems(const LayoutReport& report) {

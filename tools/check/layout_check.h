@@ -38,13 +38,16 @@ struct CheckSettings {
 };
 
 // What one box stands on. Only boxes with three positive dimensions get a filled entry.
+// The numbers of the boxes it rests on are LayoutReport::restsOn[firstRest] and the
+// restCount - 1 that follow, ascending; the last laterCount of them are loaded after it.
 struct BoxSupport {
     bool onFloor = false;  // part of its base rests on the container floor
-    std::vector<int> restsOn;  // numbers of the boxes it rests on, ascending
-    double percent = 0;  // supported share of the base in %, rounded down to two decimals
     bool floating = false;  // base above the floor and nothing under it
     bool unstable = false;  // centre of the base outside the convex hull of its contacts
-    std::vector<int> restsOnLater;  // the boxes of restsOn loaded after it (higher numbers)
+    uint32_t firstRest = 0;
+    uint32_t restCount = 0;
+    uint32_t laterCount = 0;
+    double percent = 0;  // supported share of the base in %, rounded down to two decimals
 };
 
 struct SupportShortfall {
@@ -70,6 +73,7 @@ struct LayoutReport {
     std::vector<Crossing> outside;
     std::vector<int> degenerate;
     std::vector<BoxSupport> supports;  // supports[n - 1] for box n, judged on the whole load
+    std::vector<int> restsOn;  // what each box rests on, box after box (see BoxSupport)
     // Judged on the whole load, or with settings.order as each box was when it was loaded.
     std::vector<int> floating;
     std::vector<int> unstable;
@@ -86,6 +90,10 @@ struct LayoutReport {
 // anything nor carry anything. Boxes are taken as uniform: the load of the
 // boxes above does not count.
 LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings);
+
+// The numbers of the boxes that box n rests on, ascending: all of them, or
+// with laterOnly those loaded after it.
+std::vector<int> restsOnOf(const LayoutReport& report, int n, bool laterOnly = false);
 
 // True when the report lists any problem.
 bool hasProblems(const LayoutReport& report);

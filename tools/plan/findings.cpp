@@ -53,13 +53,11 @@ std::string percentText(double percent) {
 }
 
 // What a box rests on at its own step: the floor and the boxes loaded before it.
-std::string restText(const BoxSupport& s) {
-    std::vector<int> earlier;
-    for (int box : s.restsOn) {
-        if (std::find(s.restsOnLater.begin(), s.restsOnLater.end(), box) == s.restsOnLater.end()) {
-            earlier.push_back(box);
-        }
-    }
+std::string restText(const LayoutReport& report, int n) {
+    const BoxSupport& s = report.supports[n - 1];
+    std::vector<int> earlier = restsOnOf(report, n);
+    earlier.resize(s.restCount - s.laterCount);
+    const std::vector<int> later = restsOnOf(report, n, true);
     std::string text;
     if (s.onFloor && earlier.empty()) {
         text = "posée sur le sol";
@@ -67,16 +65,17 @@ std::string restText(const BoxSupport& s) {
         text = "posée sur le sol et sur " + boxList(earlier);
     } else if (!earlier.empty()) {
         text = "posée sur " + boxList(earlier);
-    } else if (s.restsOnLater.empty()) {
+    } else if (later.empty()) {
         return "Appui : posée sur rien";
     } else {
-        return "Appui : posée sur rien à son étape, sur " + boxList(s.restsOnLater) +
-               " une fois chargée" + (s.restsOnLater.size() > 1 ? "s" : "");
+        return "Appui : posée sur rien à son étape, sur " + boxList(later) +
+               " une fois chargée" + (later.size() > 1 ? "s" : "");
     }
-    if (!s.onFloor || s.percent < 100 || !s.restsOnLater.empty()) {
+    if (!s.onFloor || s.percent < 100 || !later.empty()) {
         text += ", soutenue à " + percentText(s.percent);
-        if (!s.restsOnLater.empty()) text += " une fois " + boxList(s.restsOnLater) + " chargée" +
-                                             (s.restsOnLater.size() > 1 ? "s" : "");
+        if (!later.empty()) {
+            text += " une fois " + boxList(later) + " chargée" + (later.size() > 1 ? "s" : "");
+        }
     }
     return "Appui : " + text;
 }
@@ -162,12 +161,11 @@ PlanFindings findPlanFindings(const Scene& scene, int supportThreshold) {
         atBox(o.box, "Posée sur la boîte " + std::to_string(o.restsOn) + ", chargée plus tard");
     }
     for (int n = 1; n <= count && n <= static_cast<int>(report.supports.size()); ++n) {
-        const BoxSupport& s = report.supports[n - 1];
         if (std::find(report.degenerate.begin(), report.degenerate.end(), n) !=
             report.degenerate.end()) {
             continue;
         }
-        findings.restsOn[n - 1] = restText(s);
+        findings.restsOn[n - 1] = restText(report, n);
     }
     return findings;
 }
