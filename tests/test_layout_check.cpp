@@ -250,8 +250,8 @@ TEST(CheckSupport, MatchesAllPairsOnAGeneratedLoad) {
     }
     layout.boxes[5].dimX = 0;
     layout.boxes[6].dimY = -2;
-    layout.boxes[9] = {41, 44, 30, 3, 0, 4};   // wider than the grid's cells
-    layout.boxes[11] = {40, 3, -40, 1, 1, 42};
+    layout.boxes[9] = {4, 300, 300, 3, 0, 4};   // each over too many of the grid's cells
+    layout.boxes[11] = {3, 300, -300, 30, 1, 302};
     LayoutReport report = checkLayout(layout, {});
     std::size_t overlaps = 0;
     for (int a = 0; a < 3000; ++a) {
@@ -282,6 +282,25 @@ TEST(CheckSupport, MatchesAllPairsOnAGeneratedLoad) {
         if (p.posZ == 0 && !cells.empty() && !cells[0].empty()) covered = p.dimX * p.dimY;
         const BoxSupport& s = report.supports[a];
         ASSERT_EQ(restsOnOf(report, a + 1), restsOn) << "boite " << a + 1;
+        // Held when the doubled centre lies in a triangle, flat ones included, of contact corners.
+        std::vector<std::pair<int, int>> corners;
+        for (int i = 0; i < static_cast<int>(cells.size()); ++i) {
+            for (int j = 0; j < static_cast<int>(cells[i].size()); ++j) {
+                for (int k = 0; cells[i][j] && k < 4; ++k) corners.push_back({2 * (p.posX + i + k % 2), 2 * (p.posY + j + k / 2)});
+            }
+        }
+        std::sort(corners.begin(), corners.end());
+        corners.erase(std::unique(corners.begin(), corners.end()), corners.end());
+        const std::pair<int, int> c{2 * p.posX + p.dimX, 2 * p.posY + p.dimY};
+        auto side = [](auto o, auto u, auto v) { return (u.first - o.first) * (v.second - o.second) - (u.second - o.second) * (v.first - o.first); };
+        bool held = false;
+        for (auto u : corners) for (auto v : corners) for (auto w : corners) {
+            const int s1 = side(u, v, c), s2 = side(v, w, c), s3 = side(w, u, c);
+            held = held || (((s1 >= 0 && s2 >= 0 && s3 >= 0) || (s1 <= 0 && s2 <= 0 && s3 <= 0)) &&
+                            std::min({u.first, v.first, w.first}) <= c.first && c.first <= std::max({u.first, v.first, w.first}) &&
+                            std::min({u.second, v.second, w.second}) <= c.second && c.second <= std::max({u.second, v.second, w.second}));
+        }
+        if (p.posZ > 0 && covered > 0) ASSERT_EQ(s.unstable, !held) << "boite " << a + 1;
         if (!cells.empty() && !cells[0].empty() && p.dimZ > 0) {
             ASSERT_EQ(s.percent, std::floor(covered * 10000.0 / (p.dimX * p.dimY)) / 100)
                 << "boite " << a + 1;
