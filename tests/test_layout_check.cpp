@@ -102,6 +102,9 @@ TEST(CheckExtremes, VolumesBeyond64BitsAreExact) {
     text = formatText("f", report);
     EXPECT_EQ(report.overlaps.size(), 1u) << text;
     EXPECT_NE(text.find("chevauchement des boites 3 et 4 : volume 1\n"), npos) << text;
+    // Half a 2^52 footprint but 2^45 held: 2^51 - 2^45 times 10000 needs more than 64 bits.
+    text = formatText("f", check(kRoom, {{(1 << 26) - (1 << 20), 1 << 25, 1, 0, 0, 0}, {1 << 27, 1 << 25, 1, 0, 0, 1}}, {75, false}));
+    EXPECT_NE(text.find("boite 2 appuyee a 49.21 % (minimum 75 %)\n"), npos) << text;
 }
 
 TEST(CheckReports, TextReportListsEveryFindingOnItsOwnLine) {
