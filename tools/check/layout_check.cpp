@@ -423,43 +423,29 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
     }
 
     // Every cell a box meets, listed in order of low x and then sorted by cell
-    // with a stable counting or radix sort, so that each cell's boxes stay in
-    // order of x. Each entry also holds the span of its box in x, in units of
-    // 2^shiftX and rounded outwards, so that a box which meets no other of the
-    // cell in x is passed over without being read.
+    // with a stable radix sort, so that each cell's boxes stay in order of x.
+    // Each entry also holds the span of its box in x, in units of 2^shiftX and
+    // rounded outwards, so that a box which meets no other of the cell in x is
+    // passed over without being read.
     const int shiftX = std::max(0, bitsOf(uint64_t(topX - originX)) - 31);
-    std::vector<Placed> sorted = byLowX(boxes, members, isWide, originX);
     struct Entry {
         uint32_t cell;  // z * rows + y
         uint32_t index;  // of the box
         uint32_t x0, x1;
     };
-    std::vector<Entry> cells(entries);
-    auto eachCell = [&](auto visit) {
-        for (const Placed& p : sorted) {
-            const Extent3 e = boxExtent(p.box);
-            const CellRange r = cellsOf(grid, e);
-            const auto x0 = static_cast<uint32_t>(uint64_t(e.axes[0].low - originX) >> shiftX);
-            const auto x1 = static_cast<uint32_t>(
-                (uint64_t(e.axes[0].high - originX) + (uint64_t{1} << shiftX) - 1) >> shiftX);
-            for (uint32_t z = r.z0; z <= r.z1; ++z) {
-                for (uint32_t y = r.y0; y <= r.y1; ++y) visit(Entry{z * rows + y, p.index, x0, x1});
-            }
+    std::vector<Entry> cells;
+    cells.reserve(entries);
+    for (const Placed& p : byLowX(boxes, members, isWide, originX)) {
+        const Extent3 e = boxExtent(p.box);
+        const CellRange r = cellsOf(grid, e);
+        const auto x0 = static_cast<uint32_t>(uint64_t(e.axes[0].low - originX) >> shiftX);
+        const auto x1 = static_cast<uint32_t>(
+            (uint64_t(e.axes[0].high - originX) + (uint64_t{1} << shiftX) - 1) >> shiftX);
+        for (uint32_t z = r.z0; z <= r.z1; ++z) {
+            for (uint32_t y = r.y0; y <= r.y1; ++y) cells.push_back(Entry{z * rows + y, p.index, x0, x1});
         }
-    };
-    std::vector<uint32_t> counts;
-    if (cellCount <= (uint64_t{1} << 16) && cellCount <= 4 * entries + 1024) {
-        // Few cells: one counting sort.
-        counts.assign(cellCount + 1, 0);
-        eachCell([&](const Entry& e) { ++counts[e.cell + 1]; });
-        for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
-        eachCell([&](const Entry& e) { cells[counts[e.cell]++] = e; });
-    } else {
-        std::size_t filled = 0;
-        eachCell([&](const Entry& e) { cells[filled++] = e; });
-        std::vector<Placed>().swap(sorted);
-        radixSort(cells, bitsOf(cellCount - 1), [](const Entry& e) { return e.cell; });
     }
+    radixSort(cells, bitsOf(cellCount - 1), [](const Entry& e) { return e.cell; });
 
     // A pair is taken in the cell where its low corner lies, that is where one
     // of the two starts in y and one of the two starts in z. The open boxes of
