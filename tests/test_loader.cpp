@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -52,6 +55,22 @@ TEST(LoaderTest, AcceptedLayoutsReadTheSameWhateverTheirSpacing) {
         EXPECT_EQ("", out.str());
         EXPECT_EQ(want, dump(scene)) << "content: " << content;
     }
+    // A pipe that hands the mark over in pieces.
+    const std::string fifo = kFile + ".fifo";
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    if (fork() == 0) {
+        const int fd = open(fifo.c_str(), O_WRONLY);
+        for (const std::string part : {"\xEF", "\xBB", "\xBF" "7 8 9 0"}) {
+            (void)!::write(fd, part.data(), part.size());
+            usleep(50000);  // so that each piece comes in a read of its own
+        }
+        _exit(0);
+    }
+    Scene piped;
+    EXPECT_EQ(0, loadScene(fifo, piped));
+    EXPECT_EQ("7 8 9 n=0", dump(piped));
+    wait(nullptr);
+    std::remove(fifo.c_str());
     // The checker's layout: the same reader with its own limit; a refusal leaves the layout as it was.
     Layout layout;
     std::ostringstream out;

@@ -77,7 +77,7 @@ protected:
 };
 
 TEST_F(PlanTest, OnePagePerBoxWithItsStepPositionDimensionsAndProblems) {
-    ASSERT_EQ(0, plan({layout, path("plan.pdf")})) << messages;
+    ASSERT_EQ(0, plan({layout, path("plan.pdf"), "--support", "0"})) << messages;
     EXPECT_NE(std::string::npos, command("pdfinfo " + path("plan.pdf")).find("Pages:           7"));
     const std::vector<std::string> steps[] = {
         {"Étape 1 / 6 : boîte 1", "Position : x = 12, y = 0, z = 0", "Dimensions : 8 × 6 × 6",
