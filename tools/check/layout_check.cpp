@@ -219,12 +219,8 @@ Judgement judge(const Extent3& box, const std::vector<Rect>& rects, Scratch& s) 
 
 // area / footprint in %, rounded down to two decimals.
 double percentOf(uint64_t area, uint64_t footprint) {
-    if (area == footprint) return 100.0;
-    if (area == 0) return 0.0;
-    if (area < (uint64_t{1} << 50)) {
-        return static_cast<double>(area * 10000u / footprint) / 100.0;
-    }
-    Volume hundredths = Volume(area) * 10000u / footprint;
+    if (area == footprint) return 100.0;  // the common case, without a 128-bit division
+    const Volume hundredths = Volume(area) * 10000u / footprint;
     return static_cast<double>(static_cast<uint64_t>(hundredths)) / 100.0;
 }
 
@@ -351,6 +347,12 @@ CellRange cellsOf(const Grid& grid, const Extent3& e) {
                      grid.cellZ(e.axes[2].low), grid.cellZ(e.axes[2].high)};
 }
 
+// The side of a cell as a power of two: about twice the median size, but never
+// so small that a cell number needs more than 31 bits.
+int cellShift(int64_t span, int64_t median) {
+    return std::max(bitsOf(uint64_t(span)) - 31, bitsOf(uint64_t(median)) + 1);
+}
+
 int64_t medianSize(const std::vector<Box>& boxes, const std::vector<uint32_t>& members, int axis) {
     std::vector<int64_t> sizes;
     const std::size_t step = std::max<std::size_t>(1, members.size() / 1024);
@@ -386,17 +388,16 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
         topY = std::max(topY, e.axes[1].high);
         topZ = std::max(topZ, e.axes[2].high);
     }
-    // Cell numbers must stay within 31 bits on each axis and 32 bits in all.
-    const int leastY = std::max(0, bitsOf(uint64_t(topY - grid.originY)) - 31);
-    const int leastZ = std::max(0, bitsOf(uint64_t(topZ - grid.originZ)) - 31);
-    grid.shiftY = std::max(leastY, bitsOf(uint64_t(medianSize(boxes, members, 1))) + 1);
-    grid.shiftZ = std::max(leastZ, bitsOf(uint64_t(medianSize(boxes, members, 2))) + 1);
+    grid.shiftY = cellShift(topY - grid.originY, medianSize(boxes, members, 1));
+    grid.shiftZ = cellShift(topZ - grid.originZ, medianSize(boxes, members, 2));
     std::vector<uint32_t> wide;
     uint64_t entries = 0, cellCount = 0;
+    uint32_t rows = 0;
     for (;;) {
         wide.clear();
         entries = 0;
-        cellCount = uint64_t(grid.cellZ(topZ) + 1) * (grid.cellY(topY - 1) + 1);
+        rows = grid.cellY(topY - 1) + 1;
+        cellCount = uint64_t(grid.cellZ(topZ) + 1) * rows;
         for (uint32_t i : members) {
             uint64_t count = cellsOf(grid, boxExtent(boxes[i])).count();
             if (count > kMaxCellsPerBox) {
@@ -406,11 +407,11 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
                 entries += count;
             }
         }
+        // Few wide boxes, and every cell number (z * rows + y) within 32 bits.
         if (wide.size() <= kMaxWideBoxes && cellCount <= (uint64_t{1} << 32)) break;
         ++grid.shiftY;
         ++grid.shiftZ;
     }
-    const uint32_t rows = grid.cellY(topY - 1) + 1;
 
     // The wide boxes against every other box, each pair once.
     std::vector<char> isWide(boxes.size(), 0);
