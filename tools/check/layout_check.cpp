@@ -62,7 +62,7 @@ bool hasZeroDimension(const Box& box) {
 
 // A rectangle of the plane, half-open, with positive sides.
 struct Rect {
-    int64_t x0 = 0, x1 = 0, y0 = 0, y1 = 0;
+    int64_t x0, x1, y0, y1;
 };
 
 // The common part of the footprints of two extents, when its area is positive.
@@ -621,7 +621,7 @@ std::string jsonNumber(double value) {
         if (length > 1) out += "." + digits.substr(1);
         const int shown = point - 1;
         out += shown < 0 ? "e-" : "e+";
-        const std::string magnitude = std::to_string(shown < 0 ? -shown : shown);
+        const std::string magnitude = std::to_string(std::abs(shown));
         if (magnitude.size() < 2) out += '0';
         out += magnitude;
     }
@@ -681,7 +681,6 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
     underStarts.resize(boxes.size() + 1);
     {
         std::vector<Contact> contacts;
-        contacts.reserve(4 * boxes.size());
         PairSink sink{report.overlaps, contacts};
         findPairs(boxes, members, solid, sink);
         std::vector<uint32_t>().swap(members);
