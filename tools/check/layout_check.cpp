@@ -18,8 +18,7 @@ constexpr char kAxisNames[3] = {'x', 'y', 'z'};
 // A half-open span [low, high) along one axis. 64 bits hold any coordinate
 // of the form int32 + int32 and any difference of two such coordinates.
 struct Span {
-    int64_t low = 0;
-    int64_t high = 0;
+    int64_t low, high;
 };
 
 [[gnu::always_inline]] inline Span spanOf(int32_t corner, int32_t extent) {
@@ -236,8 +235,8 @@ double percentOf(uint64_t area, uint64_t footprint) {
 // common volume, or their common rectangle in the plane where they meet). The
 // few boxes that would fill too many cells are compared with every box instead.
 struct Contact {
-    uint32_t upper = 0;  // index of the box on top
-    uint32_t lower = 0;
+    uint32_t upper;  // index of the box on top
+    uint32_t lower;
 };
 
 constexpr uint64_t kMaxCellsPerBox = 64;
