@@ -10,7 +10,7 @@ trap 'rm -rf "$work"' EXIT
 failed=0
 while read -r name args; do
     case $name in
-        plan-*) "$planner" $args "$work/plan.pdf" && pdftoppm -r 50 -png -f "${name#plan-}" -singlefile "$work/plan.pdf" "$work/$name" ;;
+        plan-*) "$planner" $args "$work/plan.pdf" && pdftoppm -r 50 -png -f "${name##*-}" -singlefile "$work/plan.pdf" "$work/$name" ;;
         *) "$shooter" $args "$work/$name.png" ;;
     esac || { echo "ECHEC : $name : $args a echoue"; failed=1; continue; }
     if [ "${UPDATE:-0}" = 1 ]; then cp "$work/$name.png" "$dir/$name.png"; continue; fi
@@ -23,5 +23,7 @@ complet-etape-30 examples/chargement-complet.txt --upto 30
 petit-tourne examples/petit.txt --rotx -20 --rotz 35 --angle 1.3 --distance 40 --select 2
 plan-1 examples/petit.txt
 plan-3 examples/petit.txt
+plan-corriger-1 examples/a-corriger.txt
+plan-corriger-4 examples/a-corriger.txt
 VIEWS
 exit "$failed"

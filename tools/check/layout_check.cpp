@@ -290,22 +290,18 @@ struct Placed {
 };
 
 // Sorts items stably by key(item), a number below 2^bits: a radix sort, least
-// significant digit first, on digits of at most 12 bits.
+// significant digit first, on digits of 12 bits.
 template <typename T, typename Key>
 void radixSort(std::vector<T>& items, int bits, Key key) {
-    if (bits == 0) return;
+    constexpr uint64_t kDigits = 1 << 12;
     std::vector<T> spare(items.size());
-    std::vector<uint32_t> counts;
-    const int passes = (bits + 11) / 12;
-    for (int pass = 0, shift = 0; pass < passes; ++pass) {
-        const int width = (bits - shift + (passes - pass) - 1) / (passes - pass);
-        const uint64_t mask = (uint64_t{1} << width) - 1;
-        counts.assign(mask + 2, 0);
-        for (const T& item : items) ++counts[((key(item) >> shift) & mask) + 1];
+    std::vector<uint32_t> counts(kDigits + 1);
+    for (int shift = 0; shift < bits; shift += 12) {
+        std::fill(counts.begin(), counts.end(), 0);
+        for (const T& item : items) ++counts[((key(item) >> shift) & (kDigits - 1)) + 1];
         for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
-        for (const T& item : items) spare[counts[(key(item) >> shift) & mask]++] = item;
+        for (const T& item : items) spare[counts[(key(item) >> shift) & (kDigits - 1)]++] = item;
         items.swap(spare);
-        shift += width;
     }
 }
 
