@@ -213,8 +213,8 @@ TEST_F(SnapshotTest, ProgramPipesAndFailsWithoutFonts) {
     EXPECT_EQ(1, WEXITSTATUS(status));
     EXPECT_EQ("probleme pour creer bitmap a partir font window\n", contents(path("err")));
     EXPECT_FALSE(fs::exists(path("sans.png")));
-    EXPECT_EQ(1, WEXITSTATUS(std::system((program + " " + quoted + "- > /dev/full 2>/dev/null").c_str())))
-        << "a picture that cannot be written";
+    EXPECT_EQ(1, WEXITSTATUS(std::system((program + " " + quoted + "- > /dev/full 2>" + path("err")).c_str())));
+    EXPECT_EQ("boxview-shot : ecriture impossible sur la sortie standard\n", contents(path("err")));
     // No EGL driver at all: no context, exit 1 and nothing written.
     EXPECT_EQ(1, WEXITSTATUS(std::system(("__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent " + program + " " +
                                           quoted + path("sans.png") + " 2>/dev/null").c_str())));
