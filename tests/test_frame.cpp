@@ -7,6 +7,8 @@
 
 #include <GL/glu.h>
 
+#include <cmath>
+
 namespace {
 
 const FontCache kFonts = loadFontCache();
@@ -20,23 +22,25 @@ Scene sceneOf(Container container, std::initializer_list<Box> boxes) {
 
 using FrameTest = GlTest;
 
-// Box 1 in the far corner of a 5000 x 3000 x 2000 container seen from 8000 away (the fixed far plane is 1000)
-// shows its colour, the frame raises no GL error, and the lists of caption, legend and step line are gone.
+// Box 1 at the far end of an 8000 x 500 x 500 container seen from 8000 away on the other side (the fixed far
+// plane is 1000) shows its colour, the frame raises no GL error, and the lists of caption, legend and step line
+// are gone.
 TEST_F(FrameTest, FarCornerShowsAndNoListsOutliveTheFrameWithOrWithoutGlyphs) {
     Camera camera;
     ViewState view;
     Palette palette;
     setHomeView(camera, view, palette);
     camera.orbitDistance = 8000;
+    camera.orbitAngle = M_PI;
     updateEye(camera);
     view.selectedBox = view.shownBoxes = 1;
     for (const FontCache& cache : {kFonts, FontCache{}}) {
-        drawFrame(palette, sceneOf({5000, 3000, 2000}, {{500, 500, 500, 4500, 0, 1500}, {}}), view, camera, cache);
+        drawFrame(palette, sceneOf({8000, 500, 500}, {{500, 500, 500, 7500, 0, 0}, {}}), view, camera, cache);
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "the frame left a GL error";
         GLdouble modelview[16], projection[16], x, y, z;
         const GLint viewport[4] = {0, 0, kWindowWidth, kWindowHeight};
         glGetDoublev(GL_MODELVIEW_MATRIX, modelview), glGetDoublev(GL_PROJECTION_MATRIX, projection);
-        gluProject(4750, 500, 1750, modelview, projection, viewport, &x, &y, &z);
+        gluProject(7500, 250, 250, modelview, projection, viewport, &x, &y, &z);
         GLubyte got[4] = {};
         glReadPixels(GLint(x), GLint(y), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, got);
         EXPECT_EQ(std::vector<int>(got, got + 3), std::vector<int>(palette.colours[0], palette.colours[0] + 3))

@@ -208,6 +208,8 @@ TEST(CheckSupport, GeometryOfWhatABoxStandsOn) {
          {10, 10, 1, 0, 0, 10}, false, 8, false, true},
         {"centre sous le bord haut d'une bande et d'un coin", {{2, 10, 10, 0, 0, 0}, {2, 2, 10, 8, 0, 0}},
          {10, 10, 1, 0, 0, 10}, false, 24, false, false},
+        {"centre dans l'enveloppe d'une bande et d'un bloc", {{9, 1, 10, 0, 0, 0}, {4, 6, 10, 6, 3, 0}},
+         {10, 10, 1, 0, 0, 10}, false, 33, false, false},
         {"74,999 % reste sous 75", {{1, 74999, 10, 0, 0, 0}}, {1, 100000, 1, 0, 0, 10}, false,
          74.99, false, false},
     };
