@@ -305,7 +305,7 @@ TEST(CheckSupport, MatchesAllPairsOnAGeneratedLoad) {
                             std::min({u.first, v.first, w.first}) <= c.first && c.first <= std::max({u.first, v.first, w.first}) &&
                             std::min({u.second, v.second, w.second}) <= c.second && c.second <= std::max({u.second, v.second, w.second}));
         }
-        if (p.posZ > 0 && covered > 0) ASSERT_EQ(s.unstable, !held) << "boite " << a + 1;
+        if (p.posZ > 0 && covered > 0) { ASSERT_EQ(s.unstable, !held) << "boite " << a + 1; }
         if (!cells.empty() && !cells[0].empty() && p.dimZ > 0) {
             ASSERT_EQ(s.percent, std::floor(covered * 10000.0 / (p.dimX * p.dimY)) / 100)
                 << "boite " << a + 1;

@@ -1,12 +1,9 @@
-// Tests of boxview-plan through poppler's tools: its pages, their text, their pictures against boxview-shot's, and its refusals.
+// Tests of boxview-plan through poppler's tools: its pages and their text, its printed numbers, and its refusals.
 #include "tools/plan/plan.h"
 #include "tools/plan/findings.h"
 
-#include "render/view.h"
-
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -18,7 +15,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Rgb = std::array<int, 3>;
 
 std::string command(const std::string& line) {
     std::string text;
@@ -28,29 +24,6 @@ std::string command(const std::string& line) {
         pclose(pipe);
     }
     return text;
-}
-
-// A binary PPM (P6, maxval 255) read whole; empty when unreadable.
-struct Image {
-    int width = 0, height = 0;
-    std::string bytes;
-    Rgb at(int x, int y) const {
-        if (x < 0 || y < 0 || x >= width || y >= height) return {-1, -1, -1};
-        const std::size_t i = (static_cast<std::size_t>(y) * width + x) * 3;
-        return {uint8_t(bytes[i]), uint8_t(bytes[i + 1]), uint8_t(bytes[i + 2])};
-    }
-};
-
-Image readPpm(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string magic;
-    int maxval = 0;
-    Image image;
-    in >> magic >> image.width >> image.height >> maxval;
-    in.get();
-    image.bytes.assign(std::istreambuf_iterator<char>(in), {});
-    if (magic != "P6" || image.bytes.size() < std::size_t(image.width) * image.height * 3) return {};
-    return image;
 }
 
 class PlanTest : public ::testing::Test {
@@ -120,51 +93,6 @@ TEST(PlanText, NumbersInPrintedFrench) {
         EXPECT_EQ(expected, frenchNumber(value, decimals)) << value << " with " << decimals << " decimals";
     }
     EXPECT_EQ("1" + nb + "200 × −5 × 0", frenchDimensions(1200, -5, 0));
-}
-
-// Where boxview-shot --upto k shows box k (a pixel of its colour, with the same colour all
-// around, that step k - 1 lacks), the plan's page k + 1 shows the same colour.
-TEST_F(PlanTest, StepPicturesShowEachBoxWhereTheShotShowsIt) {
-    ASSERT_EQ(0, plan({layout, path("plan.pdf")})) << messages;
-    Camera camera;
-    ViewState view;
-    Palette palette;
-    setHomeView(camera, view, palette);
-    const double dpi = 144;
-    for (int k = 1; k <= 2; ++k) {
-        const std::string shot = std::string(BOXVIEW_SHOT_PATH) + " " + layout + " ";
-        for (int step : {k - 1, k}) {
-            const std::string name = path("etape" + std::to_string(step));
-            command(shot + name + ".png --upto " + std::to_string(step) + " && convert " + name +
-                    ".png " + name + ".ppm");
-        }
-        command("pdftoppm -r 144 -f " + std::to_string(k + 1) + " -l " + std::to_string(k + 1) +
-                " -singlefile " + path("plan.pdf") + " " + path("page"));
-        const Image now = readPpm(path("etape" + std::to_string(k) + ".ppm")),
-                    before = readPpm(path("etape" + std::to_string(k - 1) + ".ppm")),
-                    page = readPpm(path("page.ppm"));
-        ASSERT_FALSE(now.bytes.empty() || before.bytes.empty() || page.bytes.empty());
-        const Rgb colour{palette.colours[k - 1][0], palette.colours[k - 1][1],
-                         palette.colours[k - 1][2]};
-        int found = 0;
-        for (int y = 4; y < now.height - 4 && found == 0; ++y) {
-            for (int x = 4; x < now.width - 4 && found == 0; ++x) {
-                bool inside = before.at(x, y) != colour;
-                for (int d = 0; d < 9 && inside; ++d) {
-                    inside = now.at(x + (d % 3 - 1) * 4, y + (d / 3 - 1) * 4) == colour;
-                }
-                if (!inside) continue;
-                found = 1;
-                const Rgb seen = page.at(int((kStepPictureLeft + x * kStepPictureWidth / kWindowWidth) * dpi / 72),
-                                         int((kStepPictureTop + y * kStepPictureWidth / kWindowWidth) * dpi / 72));
-                for (int c = 0; c < 3; ++c) {
-                    EXPECT_NEAR(colour[c], seen[c], 6) << "box " << k << " at shot pixel " << x << ","
-                                                       << y << ", channel " << c;
-                }
-            }
-        }
-        EXPECT_EQ(1, found) << "no pixel of box " << k << " in boxview-shot --upto " << k;
-    }
 }
 
 TEST_F(PlanTest, RefusalsExitTwoAndWriteNothing) {

@@ -41,8 +41,7 @@ protected:
     void TearDown() override { fs::remove_all(dir); }
 
     int shot(std::vector<std::string> args) {
-        std::ostringstream err;
-        std::ostringstream out;
+        std::ostringstream err, out;
         int status = runShot(args, out, err);
         messages = err.str();
         return status;
@@ -63,16 +62,13 @@ TEST(ShotArgs, RefusesBadArgumentsWithOneLine) {
     ShotOptions o;
     std::string error;
     const std::pair<std::vector<std::string>, const char*> refusals[] = {
-        {{}, "usage : boxview-shot"},
-        {{"a.txt", "b.png", "c.png"}, "usage : boxview-shot"},
-        {{"a.txt", "b.png", "--zoom", "2"}, "option inconnue : --zoom"},
-        {{"a.txt", "b.png", "--rotx"}, "valeur manquante pour --rotx"},
+        {{}, "usage : boxview-shot"}, {{"a.txt", "b.png", "c.png"}, "usage : boxview-shot"},
+        {{"a.txt", "b.png", "--zoom", "2"}, "option inconnue : --zoom"}, {{"a.txt", "b.png", "--rotx"}, "valeur manquante pour --rotx"},
         {{"a.txt", "b.png", "--rotx", "abc"}, "valeur invalide pour --rotx : abc"},
         {{"a.txt", "b.png", "--angle", "1.5rad"}, "valeur invalide pour --angle : 1.5rad"},
         {{"a.txt", "b.png", "--distance", "inf"}, "valeur invalide pour --distance : inf"},
         {{"a.txt", "b.png", "--select", "1.5"}, "valeur invalide pour --select : 1.5"},
-        {{"a.txt", "b.png", "--select", "99999999999"}, "valeur invalide pour --select"},
-        {{"a.txt", "b.png", "--upto", "x"}, "valeur invalide pour --upto : x"},
+        {{"a.txt", "b.png", "--select", "99999999999"}, "valeur invalide pour --select"}, {{"a.txt", "b.png", "--upto", "x"}, "valeur invalide pour --upto : x"},
         {{"a.txt", "b.png", "--distance", "1e8"}, "distance hors de -10000000..10000000"},
         {{"a.txt", "b.png", "--distance", "-10000001"}, "distance hors de -10000000..10000000"},
     };
