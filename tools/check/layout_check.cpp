@@ -267,12 +267,9 @@ inline void recordPair(PairSink& sink, uint32_t a, uint32_t b, bool solidA, bool
 // Compares box a with box b directly.
 inline void comparePair(PairSink& sink, uint32_t a, uint32_t b, const Extent3& ea,
                         const Extent3& eb, bool solidA, bool solidB) {
-    int64_t x0 = std::max(ea.axes[0].low, eb.axes[0].low);
-    int64_t x1 = std::min(ea.axes[0].high, eb.axes[0].high);
-    int64_t y0 = std::max(ea.axes[1].low, eb.axes[1].low);
-    int64_t y1 = std::min(ea.axes[1].high, eb.axes[1].high);
-    if (x1 <= x0 || y1 <= y0) return;
-    recordPair(sink, a, b, solidA, solidB, x1 - x0, y1 - y0,
+    Rect common;
+    if (!footprintOverlap(ea, eb, common)) return;
+    recordPair(sink, a, b, solidA, solidB, common.x1 - common.x0, common.y1 - common.y0,
                std::max(ea.axes[2].low, eb.axes[2].low), std::min(ea.axes[2].high, eb.axes[2].high),
                ea.axes[2].high == eb.axes[2].low);
 }
@@ -672,8 +669,7 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
     }
 
     // The boxes under each box, grouped by the box on top.
-    std::vector<uint32_t> underStarts;
-    underStarts.resize(boxes.size() + 1);
+    std::vector<uint32_t> underStarts(boxes.size() + 1);
     {
         std::vector<Contact> contacts;
         PairSink sink{report.overlaps, contacts};
@@ -705,12 +701,7 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
             rects.push_back(common);
         }
         for (auto it = first; it != last; ++it) {
-            const Extent3 other = boxExtent(boxes[*it - 1]);
-            Rect& rect = rects.emplace_back();
-            rect.x0 = std::max(extent.axes[0].low, other.axes[0].low);
-            rect.x1 = std::min(extent.axes[0].high, other.axes[0].high);
-            rect.y0 = std::max(extent.axes[1].low, other.axes[1].low);
-            rect.y1 = std::min(extent.axes[1].high, other.axes[1].high);
+            footprintOverlap(extent, boxExtent(boxes[*it - 1]), rects.emplace_back());
             if (*it > n) ++support.laterCount;
         }
         const uint64_t footprint = static_cast<uint64_t>(extent.axes[0].high - extent.axes[0].low) *

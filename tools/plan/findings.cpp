@@ -30,7 +30,6 @@ std::string volumeText(Volume volume) {
     return grouped(digits);
 }
 
-
 // "la boîte 3", "les boîtes 3 et 5", "les boîtes 2, 3 et 5".
 std::string boxList(const std::vector<int>& boxes) {
     if (boxes.size() == 1) return "la boîte " + std::to_string(boxes[0]);
