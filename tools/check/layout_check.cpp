@@ -364,6 +364,13 @@ struct Open {
     bool solid;
 };
 
+// In a cell entry, where its box starts: in the cell's layer and in its row,
+// above the index of the box.
+constexpr uint32_t kStartsLayer = 1u << 31;
+constexpr uint32_t kStartsRow = 1u << 30;
+constexpr uint32_t kIndexMask = kStartsRow - 1;
+static_assert(kMaxCheckedBoxes <= kIndexMask, "a box index must leave room for the flags");
+
 // members: the boxes with no dimension of 0; solid[i]: box i has three positive dimensions.
 void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
                const std::vector<char>& solid, PairSink& sink) {
@@ -423,7 +430,7 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
     const int shiftX = std::max(0, bitsOf(uint64_t(topX - originX)) - 31);
     struct Entry {
         uint32_t cell;  // z * rows + y
-        uint32_t index;  // of the box
+        uint32_t index;  // of the box, with kStartsRow and kStartsLayer
         uint32_t x0, x1;
     };
     std::vector<Entry> cells;
@@ -435,7 +442,10 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
         const auto x1 = static_cast<uint32_t>(
             (uint64_t(e.axes[0].high - originX) + (uint64_t{1} << shiftX) - 1) >> shiftX);
         for (uint32_t z = r.z0; z <= r.z1; ++z) {
-            for (uint32_t y = r.y0; y <= r.y1; ++y) cells.push_back(Entry{z * rows + y, p.index, x0, x1});
+            for (uint32_t y = r.y0; y <= r.y1; ++y) {
+                const uint32_t starts = (y == r.y0 ? kStartsRow : 0u) | (z == r.z0 ? kStartsLayer : 0u);
+                cells.push_back(Entry{z * rows + y, p.index | starts, x0, x1});
+            }
         }
     }
     radixSort(cells, bitsOf(cellCount - 1), [](const Entry& e) { return e.cell; });
@@ -456,10 +466,10 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
         reach = std::max(reach, entry.x1);
         if (!metBefore) open.clear();
         if (!metBefore && !metAfter) continue;
-        const Extent3 e = boxExtent(boxes[entry.index]);
-        const bool solidE = solid[entry.index];
-        const int starts = (grid.cellY(e.axes[1].low) == entry.cell % rows ? 1 : 0) |
-                           (grid.cellZ(e.axes[2].low) == entry.cell / rows ? 2 : 0);
+        const uint32_t index = entry.index & kIndexMask;
+        const Extent3 e = boxExtent(boxes[index]);
+        const bool solidE = solid[index];
+        const int starts = (entry.index & kStartsRow ? 1 : 0) | (entry.index & kStartsLayer ? 2 : 0);
         std::size_t stillOpen = open.size();
         for (std::size_t j = 0; j < stillOpen;) {
             const Open& a = open[j];
@@ -476,13 +486,13 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
             const int64_t z1 = std::min(a.z1, e.axes[2].high);
             if (z1 < z0) continue;
             const int64_t xLength = std::min(a.x1, e.axes[0].high) - e.axes[0].low;
-            recordPair(sink, a.box, entry.index, a.solid, solidE, xLength, y1 - y0, z0, z1,
+            recordPair(sink, a.box, index, a.solid, solidE, xLength, y1 - y0, z0, z1,
                        a.z1 == e.axes[2].low);
         }
         open.resize(stillOpen);
         if (metAfter) {
             open.push_back(Open{e.axes[0].high, e.axes[1].low, e.axes[1].high, e.axes[2].low,
-                                e.axes[2].high, entry.index, static_cast<uint8_t>(starts), solidE});
+                                e.axes[2].high, index, static_cast<uint8_t>(starts), solidE});
         }
     }
 }
