@@ -163,9 +163,9 @@ TEST(CheckArguments, ReadsFlagsAndFilesAndRefusesTheRest) {
     EXPECT_EQ(parseArguments({}).error, "aucun fichier a verifier" + usage);
     EXPECT_EQ(parseArguments({"a.txt", "--jsn"}).error, "option inconnue : --jsn" + usage);
     EXPECT_EQ(parseArguments({"-h", "a.txt"}).error, "option inconnue : -h" + usage);
-    options = parseArguments({"--support", "75", "--order", "a", "--support=0"});
+    options = parseArguments({"--support", "0", "--order", "a", "--support=100"});
     EXPECT_EQ(options.error, "");
-    EXPECT_EQ(options.settings.supportThreshold, 0);
+    EXPECT_EQ(options.settings.supportThreshold, 100);
     EXPECT_TRUE(options.settings.order);
     EXPECT_EQ(options.files, (std::vector<std::string>{"a"}));
     for (const char* bad : {"101", "-1", "7.5", "", "1000", "x"}) {
