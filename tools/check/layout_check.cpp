@@ -364,10 +364,11 @@ struct Open {
     bool solid;
 };
 
-// In a cell entry, where its box starts: in the cell's layer and in its row,
-// above the index of the box.
-constexpr uint32_t kStartsLayer = 1u << 31;
-constexpr uint32_t kStartsRow = 1u << 30;
+// In a cell entry, where its box starts, above the index of the box: shifted
+// down, the same 1 (the cell's row) and 2 (its layer) that Open::starts keeps.
+constexpr int kStartsShift = 30;
+constexpr uint32_t kStartsRow = 1u << kStartsShift;
+constexpr uint32_t kStartsLayer = 2u << kStartsShift;
 constexpr uint32_t kIndexMask = kStartsRow - 1;
 static_assert(kMaxCheckedBoxes <= kIndexMask, "a box index must leave room for the flags");
 
@@ -469,7 +470,7 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
         const uint32_t index = entry.index & kIndexMask;
         const Extent3 e = boxExtent(boxes[index]);
         const bool solidE = solid[index];
-        const int starts = (entry.index & kStartsRow ? 1 : 0) | (entry.index & kStartsLayer ? 2 : 0);
+        const int starts = static_cast<int>(entry.index >> kStartsShift);
         std::size_t stillOpen = open.size();
         for (std::size_t j = 0; j < stillOpen;) {
             const Open& a = open[j];
