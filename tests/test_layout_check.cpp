@@ -71,6 +71,22 @@ TEST(CheckOverlaps, SharedVolumeOfTwoBoxes) {
     }
 }
 
+// Boxes piled up in one place: the list stops past kMaxListedOverlaps, and what the boxes
+// stand on is not judged; one box fewer (998,991 pairs) keeps the list whole.
+TEST(CheckOverlaps, ListStopsPastItsLimitWithoutJudgingSupport) {
+    const LayoutReport whole = checkLayout(Layout{kRoom, std::vector<Box>(1414, {10, 10, 10, 0, 0, 5})}, {});
+    EXPECT_FALSE(whole.overlapsCut);
+    EXPECT_EQ(whole.overlaps.size(), 998991u);
+    EXPECT_EQ(whole.floating.size(), 1414u);
+    const LayoutReport cut = checkLayout(Layout{kRoom, std::vector<Box>(1415, {10, 10, 10, 0, 0, 5})}, {});
+    EXPECT_TRUE(cut.overlapsCut);
+    EXPECT_EQ(cut.overlaps.size(), kMaxListedOverlaps);
+    EXPECT_EQ(cut.floating.size(), 0u) << "support judged after a search that stopped";
+    const std::string text = formatText("f", cut), last = "\nchevauchements : liste arretee a 1000000, appuis non verifies\n";
+    EXPECT_EQ(text.substr(text.size() - last.size()), last);
+    EXPECT_NE(formatJson("f", cut).find("}],\"overlapsCut\":true,\"outside\":[],"), npos);
+}
+
 TEST(CheckOutside, NamesEachAxisAndSideCrossed) {
     struct Case { Container container; Box box; const char* expected; };
     const Container c{10, 20, 30}, inverted{-10, 10, 10};

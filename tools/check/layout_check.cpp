@@ -225,6 +225,8 @@ double percentOf(uint64_t area, uint64_t footprint) {
 
 // Every pair of boxes that share some interior, and every box resting on
 // another, found by one sweep along x inside the cells of a grid over y and z.
+// The search stops once it finds more than kMaxListedOverlaps overlaps: boxes
+// left piled up in one place would otherwise make it list every pair.
 //
 // Each box takes part in the cells its interior meets in y and, in z, the
 // cells from its base up to and including its top face, so that a box and the
@@ -247,6 +249,11 @@ struct PairSink {
     std::vector<Overlap>& overlaps;
     std::vector<Contact>& contacts;
 };
+
+// True once more overlaps are found than a report lists.
+bool overlapsFull(const PairSink& sink) {
+    return sink.overlaps.size() > kMaxListedOverlaps;
+}
 
 // Records what a and b share when their footprints share a rectangle of
 // sides xLength and yLength; z0 and z1 are the common span in z, and aUnder
@@ -417,6 +424,7 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
     std::vector<char> isWide(boxes.size(), 0);
     for (uint32_t w : wide) isWide[w] = 1;
     for (uint32_t w : wide) {
+        if (overlapsFull(sink)) return;
         for (uint32_t i : members) {
             if (i == w || (isWide[i] && i < w)) continue;
             comparePair(sink, w, i, boxExtent(boxes[w]), boxExtent(boxes[i]), solid[w], solid[i]);
@@ -467,6 +475,7 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
         reach = std::max(reach, entry.x1);
         if (!metBefore) open.clear();
         if (!metBefore && !metAfter) continue;
+        if (overlapsFull(sink)) return;
         const uint32_t index = entry.index & kIndexMask;
         const Extent3 e = boxExtent(boxes[index]);
         const bool solidE = solid[index];
@@ -686,6 +695,7 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
         PairSink sink{report.overlaps, contacts};
         findPairs(boxes, members, solid, sink);
         std::vector<uint32_t>().swap(members);
+        report.overlapsCut = overlapsFull(sink);
         for (const Contact& c : contacts) ++underStarts[c.upper + 1];
         for (std::size_t i = 1; i <= boxes.size(); ++i) underStarts[i] += underStarts[i - 1];
         report.restsOn.resize(contacts.size());
@@ -696,7 +706,7 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
     report.supports.resize(boxes.size());
     std::vector<Rect> rects;
     Scratch scratch;
-    for (int n = 1; n <= report.boxCount; ++n) {
+    for (int n = 1; n <= report.boxCount && !report.overlapsCut; ++n) {
         if (!solid[n - 1]) continue;
         const Extent3 extent = boxExtent(boxes[n - 1]);
         BoxSupport& support = report.supports[n - 1];
@@ -745,6 +755,10 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
     std::sort(report.overlaps.begin(), report.overlaps.end(), [](const Overlap& a, const Overlap& b) {
         return a.first != b.first ? a.first < b.first : a.second < b.second;
     });
+    if (report.overlapsCut) {
+        report.overlaps.resize(kMaxListedOverlaps);
+        report.restsOn.clear();
+    }
 
     if (report.containerVolume != 0) {
         report.hasUtilisation = true;
@@ -784,6 +798,10 @@ void writeText(std::ostream& text, const std::string& fileName, const LayoutRepo
     for (const Overlap& overlap : report.overlaps) {
         text << "chevauchement des boites " << overlap.first << " et " << overlap.second
              << " : volume " << volumeText(overlap.volume) << '\n';
+    }
+    if (report.overlapsCut) {
+        text << "chevauchements : liste arretee a " << kMaxListedOverlaps
+             << ", appuis non verifies\n";
     }
     for (const Crossing& crossing : report.outside) {
         text << "boite " << crossing.box << " hors du conteneur : axe " << crossing.axis
@@ -836,6 +854,7 @@ void writeJson(std::ostream& json, const std::string& fileName, const LayoutRepo
         json << "{\"a\":" << overlap.first << ",\"b\":" << overlap.second
              << ",\"volume\":" << volumeText(overlap.volume) << '}';
     });
+    if (report.overlapsCut) json << ",\"overlapsCut\":true";
     jsonList(json, "outside", report.outside, [&](const Crossing& crossing) {
         json << "{\"box\":" << crossing.box << ",\"axis\":\"" << crossing.axis
              << "\",\"side\":\"" << sideName(crossing.side) << "\"}";

@@ -1,6 +1,7 @@
 // Checks a layout for overlapping, stray, degenerate, floating and toppling boxes and for its loading order, and writes the findings as text or JSON.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <string>
@@ -10,6 +11,10 @@
 
 // The checker's own box limit; the viewer keeps its 60-box table.
 constexpr int64_t kMaxCheckedBoxes = 1000000;
+
+// The most overlaps a report lists. A layout with more stops the search there,
+// and its support, stability and order are not judged.
+constexpr std::size_t kMaxListedOverlaps = 1000000;
 
 // An exact volume. One extent is at most 2^31 units (the size of a 32-bit
 // dimension), so one volume needs up to 93 bits and the sum of
@@ -70,6 +75,7 @@ struct LayoutReport {
     double utilisation = 0.0;  // box volume / container volume x 100
     bool containerDegenerate = false;  // a container dimension of 0 or less
     std::vector<Overlap> overlaps;
+    bool overlapsCut = false;  // more than kMaxListedOverlaps: supports, restsOn and the lists below are left empty
     std::vector<Crossing> outside;
     std::vector<int> degenerate;
     std::vector<BoxSupport> supports;  // supports[n - 1] for box n, judged on the whole load
