@@ -71,14 +71,19 @@ TEST(CheckOverlaps, SharedVolumeOfTwoBoxes) {
     }
 }
 
-// Boxes piled up in one place: the list stops past kMaxListedOverlaps, and what the boxes
-// stand on is not judged; one box fewer (998,991 pairs) keeps the list whole.
+// Boxes piled up in three places make exactly 1,000,000 overlapping pairs: the list is whole. One box
+// more and it stops past kMaxListedOverlaps, and what the boxes stand on is not judged.
 TEST(CheckOverlaps, ListStopsPastItsLimitWithoutJudgingSupport) {
-    const LayoutReport whole = checkLayout(Layout{kRoom, std::vector<Box>(1414, {10, 10, 10, 0, 0, 5})}, {});
+    Layout layout{kRoom, {}};
+    for (const auto& [count, x] : std::initializer_list<std::pair<int, int32_t>>{{1412, 0}, {88, 20}, {4, 40}}) {
+        layout.boxes.insert(layout.boxes.end(), count, Box{10, 10, 10, x, 0, 5});
+    }
+    const LayoutReport whole = checkLayout(layout, {});
     EXPECT_FALSE(whole.overlapsCut);
-    EXPECT_EQ(whole.overlaps.size(), 998991u);
-    EXPECT_EQ(whole.floating.size(), 1414u);
-    const LayoutReport cut = checkLayout(Layout{kRoom, std::vector<Box>(1415, {10, 10, 10, 0, 0, 5})}, {});
+    EXPECT_EQ(whole.overlaps.size(), 1000000u);
+    EXPECT_EQ(whole.floating.size(), 1504u);
+    layout.boxes.push_back(layout.boxes[0]);
+    const LayoutReport cut = checkLayout(layout, {});
     EXPECT_TRUE(cut.overlapsCut);
     EXPECT_EQ(cut.overlaps.size(), kMaxListedOverlaps);
     EXPECT_EQ(cut.floating.size(), 0u) << "support judged after a search that stopped";
