@@ -695,7 +695,9 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
         PairSink sink{report.overlaps, contacts};
         findPairs(boxes, members, solid, sink);
         std::vector<uint32_t>().swap(members);
+        // A search that stopped found only some contacts: none is kept.
         report.overlapsCut = overlapsFull(sink);
+        if (report.overlapsCut) contacts.clear();
         for (const Contact& c : contacts) ++underStarts[c.upper + 1];
         for (std::size_t i = 1; i <= boxes.size(); ++i) underStarts[i] += underStarts[i - 1];
         report.restsOn.resize(contacts.size());
@@ -755,10 +757,7 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
     std::sort(report.overlaps.begin(), report.overlaps.end(), [](const Overlap& a, const Overlap& b) {
         return a.first != b.first ? a.first < b.first : a.second < b.second;
     });
-    if (report.overlapsCut) {
-        report.overlaps.resize(kMaxListedOverlaps);
-        report.restsOn.clear();
-    }
+    if (report.overlapsCut) report.overlaps.resize(kMaxListedOverlaps);
 
     if (report.containerVolume != 0) {
         report.hasUtilisation = true;
