@@ -92,6 +92,25 @@ TEST(CheckOverlaps, ListStopsPastItsLimitWithoutJudgingSupport) {
     EXPECT_NE(formatJson("f", cut).find("}],\"overlapsCut\":true,\"outside\":[],"), npos);
 }
 
+// 4000 planks laid across 2000 others touch each of them: exactly 8,000,000 contacts are
+// all judged. One plank more and the search stops past kMaxContacts, and nothing is judged.
+TEST(CheckSupport, ContactsStopPastTheirLimitWithoutJudgingSupport) {
+    Layout layout{{4001, 2000, 2}, {}};
+    for (int32_t y = 0; y < 2000; ++y) layout.boxes.push_back({4001, 1, 1, 0, y, 0});
+    for (int32_t x = 0; x < 4000; ++x) layout.boxes.push_back({1, 2000, 1, x, 0, 1});
+    const LayoutReport whole = checkLayout(layout, {});
+    EXPECT_FALSE(whole.contactsCut);
+    EXPECT_EQ(whole.restsOn.size(), kMaxContacts);
+    EXPECT_FALSE(hasProblems(whole)) << formatText("f", whole).substr(0, 300);
+    layout.boxes.push_back({1, 2000, 1, 4000, 0, 1});
+    const LayoutReport cut = checkLayout(layout, {});
+    EXPECT_TRUE(cut.contactsCut && hasProblems(cut));
+    EXPECT_TRUE(cut.restsOn.empty() && cut.floating.empty()) << "support judged after a search that stopped";
+    const std::string text = formatText("f", cut);
+    EXPECT_NE(text.find("\ncontacts : recherche arretee a 8000000, chevauchements et appuis non verifies\n"), npos) << text.substr(0, 600);
+    EXPECT_NE(formatJson("f", cut).find("\"overlaps\":[],\"contactsCut\":true,\"outside\":["), npos);
+}
+
 TEST(CheckOutside, NamesEachAxisAndSideCrossed) {
     struct Case { Container container; Box box; const char* expected; };
     const Container c{10, 20, 30}, inverted{-10, 10, 10};
@@ -254,6 +273,8 @@ TEST(CheckSupport, OrderDependsOnlyOnTheNumbering) {
     const Box bottom{10, 10, 10, 0, 0, 0}, top{6, 6, 6, 2, 2, 10};
     LayoutReport clean = check({20, 20, 20}, {bottom, top}, {50, true});
     EXPECT_FALSE(hasProblems(clean)) << formatText("f", clean);
+    EXPECT_TRUE(hasProblems(check({20, 20, 20}, {bottom, {6, 6, 6, 7, 2, 10}}, {75, false})))
+        << "a box held at 50 % and nothing else";
     LayoutReport loaded = check({20, 20, 20}, {top, bottom}, {50, true});
     EXPECT_EQ(formatText("f", loaded).substr(formatText("f", clean).size() - 15),
               "boite 1 en l'air : aucun appui\nboite 1 appuyee a 0 % (minimum 50 %)\n"

@@ -225,8 +225,9 @@ double percentOf(uint64_t area, uint64_t footprint) {
 
 // Every pair of boxes that share some interior, and every box resting on
 // another, found by one sweep along x inside the cells of a grid over y and z.
-// The search stops once it finds more than kMaxListedOverlaps overlaps: boxes
-// left piled up in one place would otherwise make it list every pair.
+// The search stops once it finds more than kMaxListedOverlaps overlaps or
+// kMaxContacts contacts: boxes left piled up in one place, or long planks laid
+// across each other, would otherwise make it list every pair.
 //
 // Each box takes part in the cells its interior meets in y and, in z, the
 // cells from its base up to and including its top face, so that a box and the
@@ -250,9 +251,10 @@ struct PairSink {
     std::vector<Contact>& contacts;
 };
 
-// True once more overlaps are found than a report lists.
-bool overlapsFull(const PairSink& sink) {
-    return sink.overlaps.size() > kMaxListedOverlaps;
+// True once more overlaps are found than a report lists, or more contacts
+// than a check keeps: the search stops there.
+bool searchFull(const PairSink& sink) {
+    return sink.overlaps.size() > kMaxListedOverlaps || sink.contacts.size() > kMaxContacts;
 }
 
 // Records what a and b share when their footprints share a rectangle of
@@ -424,7 +426,7 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
     std::vector<char> isWide(boxes.size(), 0);
     for (uint32_t w : wide) isWide[w] = 1;
     for (uint32_t w : wide) {
-        if (overlapsFull(sink)) return;
+        if (searchFull(sink)) return;
         for (uint32_t i : members) {
             if (i == w || (isWide[i] && i < w)) continue;
             comparePair(sink, w, i, boxExtent(boxes[w]), boxExtent(boxes[i]), solid[w], solid[i]);
@@ -475,7 +477,7 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
         reach = std::max(reach, entry.x1);
         if (!metBefore) open.clear();
         if (!metBefore && !metAfter) continue;
-        if (overlapsFull(sink)) return;
+        if (searchFull(sink)) return;
         const uint32_t index = entry.index & kIndexMask;
         const Extent3 e = boxExtent(boxes[index]);
         const bool solidE = solid[index];
@@ -696,8 +698,9 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
         findPairs(boxes, members, solid, sink);
         std::vector<uint32_t>().swap(members);
         // A search that stopped found only some contacts: none is kept.
-        report.overlapsCut = overlapsFull(sink);
-        if (report.overlapsCut) contacts.clear();
+        report.overlapsCut = report.overlaps.size() > kMaxListedOverlaps;
+        report.contactsCut = contacts.size() > kMaxContacts;
+        if (report.overlapsCut || report.contactsCut) contacts.clear();
         for (const Contact& c : contacts) ++underStarts[c.upper + 1];
         for (std::size_t i = 1; i <= boxes.size(); ++i) underStarts[i] += underStarts[i - 1];
         report.restsOn.resize(contacts.size());
@@ -708,7 +711,7 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
     report.supports.resize(boxes.size());
     std::vector<Rect> rects;
     Scratch scratch;
-    for (int n = 1; n <= report.boxCount && !report.overlapsCut; ++n) {
+    for (int n = 1; n <= report.boxCount && !report.overlapsCut && !report.contactsCut; ++n) {
         if (!solid[n - 1]) continue;
         const Extent3 extent = boxExtent(boxes[n - 1]);
         BoxSupport& support = report.supports[n - 1];
@@ -777,7 +780,7 @@ std::vector<int> restsOnOf(const LayoutReport& report, int n, bool laterOnly) {
 bool hasProblems(const LayoutReport& report) {
     return report.containerDegenerate || !report.overlaps.empty() || !report.outside.empty() ||
            !report.degenerate.empty() || !report.floating.empty() || !report.unstable.empty() ||
-           !report.support.empty() || !report.order.empty();
+           !report.support.empty() || !report.order.empty() || report.contactsCut;
 }
 
 namespace {
@@ -801,6 +804,10 @@ void writeText(std::ostream& text, const std::string& fileName, const LayoutRepo
     if (report.overlapsCut) {
         text << "chevauchements : liste arretee a " << kMaxListedOverlaps
              << ", appuis non verifies\n";
+    }
+    if (report.contactsCut) {
+        text << "contacts : recherche arretee a " << kMaxContacts
+             << ", chevauchements et appuis non verifies\n";
     }
     for (const Crossing& crossing : report.outside) {
         text << "boite " << crossing.box << " hors du conteneur : axe " << crossing.axis
@@ -854,6 +861,7 @@ void writeJson(std::ostream& json, const std::string& fileName, const LayoutRepo
              << ",\"volume\":" << volumeText(overlap.volume) << '}';
     });
     if (report.overlapsCut) json << ",\"overlapsCut\":true";
+    if (report.contactsCut) json << ",\"contactsCut\":true";
     jsonList(json, "outside", report.outside, [&](const Crossing& crossing) {
         json << "{\"box\":" << crossing.box << ",\"axis\":\"" << crossing.axis
              << "\",\"side\":\"" << sideName(crossing.side) << "\"}";

@@ -16,6 +16,12 @@ constexpr int64_t kMaxCheckedBoxes = 1000000;
 // and its support, stability and order are not judged.
 constexpr std::size_t kMaxListedOverlaps = 1000000;
 
+// The most contacts between boxes a check keeps, eight a box at the largest
+// load. A layout with more (long planks laid across each other make one for
+// every pair that crosses) stops the search there: the overlaps found so far
+// are listed, and support, stability and order are not judged.
+constexpr std::size_t kMaxContacts = 8000000;
+
 // An exact volume. One extent is at most 2^31 units (the size of a 32-bit
 // dimension), so one volume needs up to 93 bits and the sum of
 // kMaxCheckedBoxes volumes stays below 2^113.
@@ -76,6 +82,7 @@ struct LayoutReport {
     bool containerDegenerate = false;  // a container dimension of 0 or less
     std::vector<Overlap> overlaps;
     bool overlapsCut = false;  // more than kMaxListedOverlaps: supports, restsOn and the lists below are left empty
+    bool contactsCut = false;  // more than kMaxContacts: the same, and the overlaps are those found before the stop
     std::vector<Crossing> outside;
     std::vector<int> degenerate;
     std::vector<BoxSupport> supports;  // supports[n - 1] for box n, judged on the whole load
