@@ -692,15 +692,17 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
 
     // The boxes under each box, grouped by the box on top.
     std::vector<uint32_t> underStarts(boxes.size() + 1);
+    bool stopped = false;
     {
         std::vector<Contact> contacts;
         PairSink sink{report.overlaps, contacts};
         findPairs(boxes, members, solid, sink);
         std::vector<uint32_t>().swap(members);
         // A search that stopped found only some contacts: none is kept.
+        stopped = searchFull(sink);
         report.overlapsCut = report.overlaps.size() > kMaxListedOverlaps;
         report.contactsCut = contacts.size() > kMaxContacts;
-        if (report.overlapsCut || report.contactsCut) contacts.clear();
+        if (stopped) contacts.clear();
         for (const Contact& c : contacts) ++underStarts[c.upper + 1];
         for (std::size_t i = 1; i <= boxes.size(); ++i) underStarts[i] += underStarts[i - 1];
         report.restsOn.resize(contacts.size());
@@ -711,7 +713,7 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
     report.supports.resize(boxes.size());
     std::vector<Rect> rects;
     Scratch scratch;
-    for (int n = 1; n <= report.boxCount && !report.overlapsCut && !report.contactsCut; ++n) {
+    for (int n = 1; n <= report.boxCount && !stopped; ++n) {
         if (!solid[n - 1]) continue;
         const Extent3 extent = boxExtent(boxes[n - 1]);
         BoxSupport& support = report.supports[n - 1];
