@@ -237,6 +237,13 @@ double percentOf(uint64_t area, uint64_t footprint) {
 // only in the cell that holds the low corner of what the two share (their
 // common volume, or their common rectangle in the plane where they meet). The
 // few boxes that would fill too many cells are compared with every box instead.
+//
+// Some layouts defeat the cells: long planks laid across each other with a
+// gap between the layers, or walls standing against the ends of a stack of
+// boards, share cells without touching, and the sweep would compare every
+// pair of them. Past a budget of comparisons, or when the boxes would fill
+// more than a few cells each, the sweep gives up, and the search starts
+// again without cells, through a segment tree.
 struct Contact {
     uint32_t upper;  // index of the box on top
     uint32_t lower;
@@ -244,6 +251,9 @@ struct Contact {
 
 constexpr uint64_t kMaxCellsPerBox = 64;
 constexpr std::size_t kMaxWideBoxes = 32;
+constexpr uint64_t kMaxEntriesPerBox = 4;
+constexpr uint64_t kComparisonsPerEntry = 64;
+constexpr uint64_t kFreeComparisons = uint64_t{1} << 20;
 
 // What the search records for a pair of boxes a, b (indices, a != b).
 struct PairSink {
@@ -381,10 +391,12 @@ constexpr uint32_t kStartsLayer = 2u << kStartsShift;
 constexpr uint32_t kIndexMask = kStartsRow - 1;
 static_assert(kMaxCheckedBoxes <= kIndexMask, "a box index must leave room for the flags");
 
+// The search through the cells. False when it gave up, past its budget of
+// comparisons, before the search was done or stopped.
 // members: the boxes with no dimension of 0; solid[i]: box i has three positive dimensions.
-void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
-               const std::vector<char>& solid, PairSink& sink) {
-    if (members.size() < 2) return;
+bool sweepCells(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
+                const std::vector<char>& solid, PairSink& sink) {
+    if (members.size() < 2) return true;
     Grid grid;
     int64_t originX = INT64_MAX, topX = INT64_MIN, topY = INT64_MIN, topZ = INT64_MIN;
     grid.originY = grid.originZ = INT64_MAX;
@@ -422,11 +434,14 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
         ++grid.shiftZ;
     }
 
+    // Boxes that fill many cells each would take much memory: the search goes without cells.
+    if (entries > kMaxEntriesPerBox * members.size()) return false;
+
     // The wide boxes against every other box, each pair once.
     std::vector<char> isWide(boxes.size(), 0);
     for (uint32_t w : wide) isWide[w] = 1;
     for (uint32_t w : wide) {
-        if (searchFull(sink)) return;
+        if (searchFull(sink)) return true;
         for (uint32_t i : members) {
             if (i == w || (isWide[i] && i < w)) continue;
             comparePair(sink, w, i, boxExtent(boxes[w]), boxExtent(boxes[i]), solid[w], solid[i]);
@@ -468,6 +483,8 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
     // cell's boxes met so far.
     std::vector<Open> open;
     uint32_t reach = 0;
+    const uint64_t budget = kComparisonsPerEntry * cells.size() + kFreeComparisons;
+    uint64_t comparisons = 0;
     for (std::size_t k = 0; k < cells.size(); ++k) {
         const Entry& entry = cells[k];
         if (k == 0 || entry.cell != cells[k - 1].cell) reach = 0;
@@ -477,7 +494,9 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
         reach = std::max(reach, entry.x1);
         if (!metBefore) open.clear();
         if (!metBefore && !metAfter) continue;
-        if (searchFull(sink)) return;
+        if (searchFull(sink)) return true;
+        comparisons += open.size();
+        if (comparisons > budget) return false;
         const uint32_t index = entry.index & kIndexMask;
         const Extent3 e = boxExtent(boxes[index]);
         const bool solidE = solid[index];
@@ -507,6 +526,115 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
                                 e.axes[2].high, index, static_cast<uint8_t>(starts), solidE});
         }
     }
+    return true;
+}
+
+// A box as the segment-tree search sees it: along each axis, its low end as
+// value * 2^20 + index, so that no two low ends are equal, and its high end as
+// value * 2^20. In z the high end is one past the top, so that a box meets
+// the one standing on it. Two boxes meet along an axis when each starts
+// before the other ends, as their spans do.
+constexpr int kKeyShift = 20;
+static_assert(kMaxCheckedBoxes < (int64_t{1} << kKeyShift), "a box index must fit below the key's value");
+
+struct Keyed {
+    int64_t lo[3], hi[3];
+    uint32_t box;
+};
+
+Keyed keyedOf(const Box& box, uint32_t index) {
+    const Extent3 e = boxExtent(box);
+    Keyed k;
+    for (int axis = 0; axis < 3; ++axis) {
+        k.lo[axis] = e.axes[axis].low * (int64_t{1} << kKeyShift) + index;
+        k.hi[axis] = (e.axes[axis].high + (axis == 2)) * (int64_t{1} << kKeyShift);
+    }
+    k.box = index;
+    return k;
+}
+
+using KeyedIt = std::vector<Keyed>::iterator;
+
+struct TreeSearch {
+    const std::vector<Box>& boxes;
+    const std::vector<char>& solid;
+    PairSink& sink;
+};
+
+// Reports the pairs of an interval box i and a point box p, where p starts
+// inside i along axis and the two meet along every axis below it: a sweep
+// along x over both sets. Along x alone, only the pairs where p starts inside i.
+void scanPairs(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i1, int axis) {
+    auto byLowX = [](const Keyed& a, const Keyed& b) { return a.lo[0] < b.lo[0]; };
+    std::sort(p0, p1, byLowX);
+    std::sort(i0, i1, byLowX);
+    auto report = [&t, axis](const Keyed& i, const Keyed& p) {
+        if (axis > 0 && !(i.lo[axis] < p.lo[axis] && p.lo[axis] < i.hi[axis])) return;
+        for (int a = 1; a < axis; ++a) {
+            if (!(i.lo[a] < p.hi[a] && p.lo[a] < i.hi[a])) return;
+        }
+        comparePair(t.sink, i.box, p.box, boxExtent(t.boxes[i.box]), boxExtent(t.boxes[p.box]),
+                    t.solid[i.box], t.solid[p.box]);
+    };
+    while (p0 != p1 && i0 != i1 && !searchFull(t.sink)) {
+        if (i0->lo[0] < p0->lo[0]) {
+            for (KeyedIt p = p0; p != p1 && p->lo[0] < i0->hi[0]; ++p) report(*i0, *p);
+            ++i0;
+        } else {
+            for (KeyedIt i = i0; axis > 0 && i != i1 && i->lo[0] < p0->hi[0]; ++i) report(*i, *p0);
+            ++p0;
+        }
+    }
+}
+
+constexpr std::ptrdiff_t kScanBelow = 64;
+
+// The pairs of an interval box and a point box whose low end along axis lies
+// in [lo, hi) and inside the interval box, met along the axes below it: a
+// segment tree over the points' low ends, built as it is walked. An interval
+// box that covers the whole segment goes down to the next axis, once with each
+// role, since along that axis either of the two may start inside the other.
+void searchSegments(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i1, int64_t lo,
+                    int64_t hi, int axis) {
+    if (p0 == p1 || i0 == i1 || searchFull(t.sink)) return;
+    if (axis == 0 || p1 - p0 < kScanBelow || i1 - i0 < kScanBelow) {
+        scanPairs(t, p0, p1, i0, i1, axis);
+        return;
+    }
+    const KeyedIt spanning = std::partition(i0, i1, [lo, hi, axis](const Keyed& i) {
+        return i.lo[axis] < lo && hi <= i.hi[axis];
+    });
+    searchSegments(t, p0, p1, i0, spanning, INT64_MIN, INT64_MAX, axis - 1);
+    searchSegments(t, i0, spanning, p0, p1, INT64_MIN, INT64_MAX, axis - 1);
+    const KeyedIt middle = p0 + (p1 - p0) / 2;
+    std::nth_element(p0, middle, p1, [axis](const Keyed& a, const Keyed& b) { return a.lo[axis] < b.lo[axis]; });
+    const int64_t split = middle->lo[axis];
+    KeyedIt part = std::partition(spanning, i1, [split, axis](const Keyed& i) { return i.lo[axis] < split; });
+    searchSegments(t, p0, middle, spanning, part, lo, split, axis);
+    part = std::partition(spanning, i1, [split, axis](const Keyed& i) { return split < i.hi[axis]; });
+    searchSegments(t, middle, p1, spanning, part, split, hi, axis);
+}
+
+// The search without cells: each box, as an interval, against each box, as a
+// point, in time that grows with the pairs that meet rather than with the
+// pairs that share a cell.
+void searchTree(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
+                const std::vector<char>& solid, PairSink& sink) {
+    std::vector<Keyed> points;
+    points.reserve(members.size());
+    for (uint32_t i : members) points.push_back(keyedOf(boxes[i], i));
+    std::vector<Keyed> intervals(points);
+    TreeSearch t{boxes, solid, sink};
+    searchSegments(t, points.begin(), points.end(), intervals.begin(), intervals.end(), INT64_MIN,
+                   INT64_MAX, 2);
+}
+
+void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
+               const std::vector<char>& solid, PairSink& sink) {
+    if (sweepCells(boxes, members, solid, sink)) return;
+    sink.overlaps.clear();
+    sink.contacts.clear();
+    searchTree(boxes, members, solid, sink);
 }
 
 std::string volumeText(Volume volume) {
