@@ -16,12 +16,14 @@
 
 namespace {
 
-enum Load { kDenseStack = 0, kScatter = 1 };
+enum Load { kDenseStack = 0, kScatter = 1, kCrossedPlanks = 2 };
 
 // Writes a layout of count boxes and returns its path. The dense stack is a
 // brick wall of ten layers of 10 x 10 x 5 boxes, every other layer shifted by half a box, so
 // that each box above the floor rests on two to four others. The scatter puts
-// boxes of random sizes at random places in a large container.
+// boxes of random sizes at random places in a large container. The crossed
+// planks are five pairs of layers, boards along x and a unit above them boards
+// along y, which share the grid's cells without touching.
 std::string generate(Load load, int count) {
     const std::string path = "/tmp/boxview-bench-check-" + std::to_string(getpid()) + "-v2-" +
                              std::to_string(load) + "-" + std::to_string(count) + ".txt";
@@ -39,6 +41,13 @@ std::string generate(Load load, int count) {
             int shift = layer % 2 ? 5 : 0;
             out << "10 10 5 " << i % side * 10 + shift << ' ' << i / side * 10 + shift << ' '
                 << layer * 5 << '\n';
+        }
+    } else if (load == kCrossedPlanks) {
+        const int length = count / 10;
+        out << length << ' ' << length << " 20\n" << count << '\n';
+        for (int layer = 0; layer < 5; ++layer) {
+            for (int i = 0; i < length; ++i) out << length << " 1 1 0 " << i << ' ' << 4 * layer << '\n';
+            for (int i = 0; i < length; ++i) out << "1 " << length << " 1 " << i << " 0 " << 4 * layer + 2 << '\n';
         }
     } else {
         std::uniform_int_distribution<int> size(1, 50), place(0, 99950);
@@ -78,7 +87,7 @@ void readAndCheck(benchmark::State& state) {
 
 void loads(benchmark::internal::Benchmark* bench) {
     bench->ArgNames({"load", "boxes"})->Unit(benchmark::kMillisecond);
-    for (int load : {kDenseStack, kScatter}) {
+    for (int load : {kDenseStack, kScatter, kCrossedPlanks}) {
         for (int count : {100000, 1000000}) bench->Args({load, count});
     }
 }

@@ -241,7 +241,7 @@ double percentOf(uint64_t area, uint64_t footprint) {
 // Some layouts defeat the cells: long planks laid across each other with a
 // gap between the layers, or walls standing against the ends of a stack of
 // boards, share cells without touching, and the sweep would compare every
-// pair of them. Past a budget of comparisons, or when the boxes would fill
+// pair of them. Past a budget of comparisons that found nothing, or when the boxes would fill
 // more than a few cells each, the sweep gives up, and the search starts
 // again without cells, through a segment tree.
 struct Contact {
@@ -253,7 +253,7 @@ constexpr uint64_t kMaxCellsPerBox = 64;
 constexpr std::size_t kMaxWideBoxes = 32;
 constexpr uint64_t kMaxEntriesPerBox = 4;
 constexpr uint64_t kComparisonsPerEntry = 64;
-constexpr uint64_t kFreeComparisons = uint64_t{1} << 20;
+constexpr uint64_t kFreeComparisons = uint64_t{1} << 18;
 
 // What the search records for a pair of boxes a, b (indices, a != b).
 struct PairSink {
@@ -496,7 +496,7 @@ bool sweepCells(const std::vector<Box>& boxes, const std::vector<uint32_t>& memb
         if (!metBefore && !metAfter) continue;
         if (searchFull(sink)) return true;
         comparisons += open.size();
-        if (comparisons > budget) return false;
+        if (comparisons > budget + sink.overlaps.size() + sink.contacts.size()) return false;
         const uint32_t index = entry.index & kIndexMask;
         const Extent3 e = boxExtent(boxes[index]);
         const bool solidE = solid[index];
