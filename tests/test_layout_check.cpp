@@ -93,12 +93,13 @@ TEST(CheckOverlaps, ListStopsPastItsLimitWithoutJudgingSupport) {
 }
 
 // 4001 planks laid across 2000 others touch each of them: past kMaxContacts the search
-// stops, and nothing is judged. (Judging 8,000,000 contacts in the sanitized build would
+// stops, and nothing is judged. Every other plank is turned inside out: it holds nothing
+// up, but its contacts count all the same. (Judging 8,000,000 contacts in the sanitized build would
 // take over a minute, so the limit itself is not tested to the contact.)
 TEST(CheckSupport, ContactsStopPastTheirLimitWithoutJudgingSupport) {
     Layout layout{{4001, 2000, 2}, {}};
     for (int32_t y = 0; y < 2000; ++y) layout.boxes.push_back({4001, 1, 1, 0, y, 0});
-    for (int32_t x = 0; x <= 4000; ++x) layout.boxes.push_back({1, 2000, 1, x, 0, 1});
+    for (int32_t x = 0; x <= 4000; ++x) layout.boxes.push_back({x % 2 ? 1 : -1, 2000, 1, x + (x % 2 ? 0 : 1), 0, 1});
     const LayoutReport cut = checkLayout(layout, {});
     EXPECT_TRUE(cut.contactsCut && hasProblems(cut));
     EXPECT_TRUE(cut.restsOn.empty() && cut.floating.empty()) << "support judged after a search that stopped";

@@ -259,12 +259,18 @@ constexpr uint64_t kFreeComparisons = uint64_t{1} << 18;
 struct PairSink {
     std::vector<Overlap>& overlaps;
     std::vector<Contact>& contacts;
+    std::size_t touches = 0;  // contacts of boxes turned inside out, which hold nothing up
 };
+
+// The contacts met so far, whether or not they hold anything up.
+std::size_t contactsMet(const PairSink& sink) {
+    return sink.contacts.size() + sink.touches;
+}
 
 // True once more overlaps are found than a report lists, or more contacts
 // than a check keeps: the search stops there.
 bool searchFull(const PairSink& sink) {
-    return sink.overlaps.size() > kMaxListedOverlaps || sink.contacts.size() > kMaxContacts;
+    return sink.overlaps.size() > kMaxListedOverlaps || contactsMet(sink) > kMaxContacts;
 }
 
 // Records what a and b share when their footprints share a rectangle of
@@ -276,7 +282,9 @@ inline void recordPair(PairSink& sink, uint32_t a, uint32_t b, bool solidA, bool
         sink.overlaps.push_back(Overlap{static_cast<int>(std::min(a, b)) + 1,
                                         static_cast<int>(std::max(a, b)) + 1,
                                         product(xLength, yLength, z1 - z0)});
-    } else if (z0 == z1 && solidA && solidB) {
+    } else if (z0 == z1 && !(solidA && solidB)) {
+        ++sink.touches;
+    } else if (z0 == z1) {
         Contact& contact = sink.contacts.emplace_back();
         contact.upper = aUnder ? b : a;
         contact.lower = aUnder ? a : b;
@@ -496,7 +504,7 @@ bool sweepCells(const std::vector<Box>& boxes, const std::vector<uint32_t>& memb
         if (!metBefore && !metAfter) continue;
         if (searchFull(sink)) return true;
         comparisons += open.size();
-        if (comparisons > budget + sink.overlaps.size() + sink.contacts.size()) return false;
+        if (comparisons > budget + sink.overlaps.size() + contactsMet(sink)) return false;
         const uint32_t index = entry.index & kIndexMask;
         const Extent3 e = boxExtent(boxes[index]);
         const bool solidE = solid[index];
@@ -634,6 +642,7 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
     if (sweepCells(boxes, members, solid, sink)) return;
     sink.overlaps.clear();
     sink.contacts.clear();
+    sink.touches = 0;
     searchTree(boxes, members, solid, sink);
 }
 
@@ -829,7 +838,7 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
         // A search that stopped found only some contacts: none is kept.
         stopped = searchFull(sink);
         report.overlapsCut = report.overlaps.size() > kMaxListedOverlaps;
-        report.contactsCut = contacts.size() > kMaxContacts;
+        report.contactsCut = contactsMet(sink) > kMaxContacts;
         if (stopped) contacts.clear();
         for (const Contact& c : contacts) ++underStarts[c.upper + 1];
         for (std::size_t i = 1; i <= boxes.size(); ++i) underStarts[i] += underStarts[i - 1];
