@@ -19,7 +19,8 @@ constexpr std::size_t kMaxListedOverlaps = 1000000;
 // The most contacts between boxes a check keeps, eight a box at the largest
 // load. A layout with more (long planks laid across each other make one for
 // every pair that crosses) stops the search there: the overlaps found so far
-// are listed, and support, stability and order are not judged.
+// are listed, and support, stability and order are not judged. The contacts of
+// boxes turned inside out count, though they hold nothing up.
 constexpr std::size_t kMaxContacts = 8000000;
 
 // An exact volume. One extent is at most 2^31 units (the size of a 32-bit
