@@ -369,8 +369,8 @@ TEST(CheckSupport, LayoutsThatDefeatTheCellsMatchAllPairs) {
         for (int n = 0; n < 400; ++n) {
             layout.boxes.push_back({size(random), size(random), size(random), place(random), place(random), place(random)});
         }
-        for (int i = 0; i < 1600; ++i) layout.boxes.push_back({1, 3200, 1, 2 * i, 0, 50 - touching * (i % 16 == 0)});
-        for (int i = 0; i < 1000; ++i) layout.boxes.push_back({3200, 1, 1, 0, 3 * i, 48});
+        for (int i = 0; i < 1600; ++i) layout.boxes.push_back({1, 3200, 1, 2 * i, 0, 50 - touching * (i % 8 == 0)});
+        for (int i = 0; i < 800; ++i) layout.boxes.push_back({3200, 1, 1, 0, 4 * i, 48});
         const LayoutReport report = checkLayout(layout, {});
         const int count = static_cast<int>(layout.boxes.size());
         std::size_t overlaps = 0;
