@@ -234,6 +234,8 @@ TEST(CheckSupport, GeometryOfWhatABoxStandsOn) {
         {"a moitie hors du sol", {}, {10, 3, 3, 45, 0, 0}, true, 50, false, false},
         {"sur une boite plate", {{10, 10, 0, 0, 0, 10}}, {4, 4, 4, 0, 0, 10}, false, 0, true,
          false},
+        {"sur une boite retournee", {{-10, 10, 10, 10, 0, 0}}, {4, 4, 4, 0, 0, 10}, false, 0, true,
+         false},
         {"arete seulement", {base}, {4, 4, 4, 10, 0, 10}, false, 0, true, false},
         {"centre au bord de l'appui", {{5, 10, 10, 0, 0, 0}}, {10, 3, 3, 0, 0, 10}, false, 50,
          false, false},
