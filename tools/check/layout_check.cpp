@@ -570,17 +570,15 @@ struct TreeSearch {
 };
 
 // Reports the pairs of an interval box i and a point box p, where p starts
-// inside i along axis and the two meet along every axis below it: a sweep
-// along x over both sets. Along x alone, only the pairs where p starts inside i.
+// inside i along axis, so that each pair is met once: a sweep along x over both
+// sets. Along x alone, only the pairs where p starts inside i. comparePair
+// tells whether the two share anything along the other axes.
 void scanPairs(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i1, int axis) {
     auto byLowX = [](const Keyed& a, const Keyed& b) { return a.lo[0] < b.lo[0]; };
     std::sort(p0, p1, byLowX);
     std::sort(i0, i1, byLowX);
     auto report = [&t, axis](const Keyed& i, const Keyed& p) {
         if (axis > 0 && !(i.lo[axis] < p.lo[axis] && p.lo[axis] < i.hi[axis])) return;
-        for (int a = 1; a < axis; ++a) {
-            if (!(i.lo[a] < p.hi[a] && p.lo[a] < i.hi[a])) return;
-        }
         comparePair(t.sink, i.box, p.box, boxExtent(t.boxes[i.box]), boxExtent(t.boxes[p.box]),
                     t.solid[i.box], t.solid[p.box]);
     };
