@@ -574,9 +574,9 @@ struct TreeSearch {
 // sets. Along x alone, only the pairs where p starts inside i. comparePair
 // tells whether the two share anything along the other axes.
 void scanPairs(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i1, int axis) {
-    auto byLowX = [](const Keyed& a, const Keyed& b) { return a.lo[0] < b.lo[0]; };
-    std::sort(p0, p1, byLowX);
-    std::sort(i0, i1, byLowX);
+    auto lowerX = [](const Keyed& a, const Keyed& b) { return a.lo[0] < b.lo[0]; };
+    std::sort(p0, p1, lowerX);
+    std::sort(i0, i1, lowerX);
     auto report = [&t, axis](const Keyed& i, const Keyed& p) {
         if (axis > 0 && !(i.lo[axis] < p.lo[axis] && p.lo[axis] < i.hi[axis])) return;
         comparePair(t.sink, i.box, p.box, boxExtent(t.boxes[i.box]), boxExtent(t.boxes[p.box]),
