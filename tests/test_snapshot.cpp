@@ -1,7 +1,7 @@
 // Tests of boxview-shot: its arguments, the PNG it writes, and the picture, all without a display.
 #include "tools/shot/snapshot.h"
 
-#include "tools/output/output_file.h"
+#include "tools/common/output_file.h"
 #include "render/view.h"
 
 #include <gtest/gtest.h>

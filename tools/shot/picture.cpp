@@ -2,7 +2,7 @@
 #include "tools/shot/picture.h"
 
 #include "render/frame.h"
-#include "tools/output/output_file.h"
+#include "tools/common/output_file.h"
 
 #include <cstdlib>
 #include <cstring>

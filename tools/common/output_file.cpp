@@ -1,5 +1,5 @@
 // Where the headless tools write what they make: checks the target first, then writes it whole or not at all.
-#include "tools/output/output_file.h"
+#include "tools/common/output_file.h"
 
 #include <cerrno>
 #include <climits>
