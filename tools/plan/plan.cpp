@@ -2,8 +2,8 @@
 #include "tools/plan/plan.h"
 
 #include "scene/scene.h"
+#include "tools/common/picture_output.h"
 #include "tools/plan/findings.h"
-#include "tools/shot/picture.h"
 
 #include <cairo-pdf.h>
 #include <cairo.h>

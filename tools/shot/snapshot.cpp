@@ -2,7 +2,7 @@
 #include "tools/shot/snapshot.h"
 
 #include "scene/scene.h"
-#include "tools/shot/picture.h"
+#include "tools/common/picture_output.h"
 
 #include <png.h>
 

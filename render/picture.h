@@ -1,4 +1,4 @@
-// The window's picture of a layout made without a screen, shared by boxview-shot and boxview-plan.
+// The window's picture of a layout made without a screen: a headless context, the frame, the read-back.
 #pragma once
 
 #include "render/font.h"
@@ -6,9 +6,6 @@
 #include "render/view.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <functional>
-#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -23,8 +20,8 @@ struct PictureMaker {
 
 // Loads the fonts, then makes the context (with Mesa's quick shader compilation, unless
 // GALLIVM_PERF is already set: a single picture gains more from it than it loses).
-// Returns 0, or 1 with one French line in error when the fonts or the context fail.
-int openPictureMaker(PictureMaker& maker, std::string& error);
+// False with one French line in error when the fonts or the context fail.
+bool openPictureMaker(PictureMaker& maker, std::string& error);
 
 void closePictureMaker(PictureMaker& maker);
 
@@ -33,14 +30,6 @@ void homeView(Camera& camera, ViewState& view);
 
 // The view that shows step k of the load: boxes 1..k, box k selected (none for 0).
 ViewState stepView(int32_t step);
-
-// What both tools do once the layout is read: checks the output name, opens a picture
-// maker and writes the output through fill, which draws with the maker. Returns the
-// exit status: 2 for a refused output, 1 when the maker or the write fails, else 0,
-// with the error on one line in err.
-int writeWithPictures(const std::string& tool, const std::string& output, const std::string& layout,
-                      const std::function<bool(const PictureMaker&, FILE*, std::string&)>& fill,
-                      std::ostream& err);
 
 // Draws one frame and reads it back: kWindowWidth x kWindowHeight RGB, top row first.
 std::vector<uint8_t> drawPicture(const PictureMaker& maker, const Scene& scene,
