@@ -24,8 +24,6 @@ bool openPictureMaker(PictureMaker& maker, std::string& error) {
     return true;
 }
 
-void closePictureMaker(PictureMaker& maker) { closeHeadlessGl(maker.gl); }
-
 void homeView(Camera& camera, ViewState& view) {
     Palette unused;
     setHomeView(camera, view, unused);

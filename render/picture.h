@@ -11,7 +11,8 @@
 
 struct Scene;
 
-// A headless context of the window's size with the frame's fonts and palette.
+// A headless context of the window's size with the frame's fonts and palette; the context
+// goes with it.
 struct PictureMaker {
     HeadlessGl gl;
     FontCache fonts;
@@ -22,8 +23,6 @@ struct PictureMaker {
 // GALLIVM_PERF is already set: a single picture gains more from it than it loses).
 // False with one French line in error when the fonts or the context fail.
 bool openPictureMaker(PictureMaker& maker, std::string& error);
-
-void closePictureMaker(PictureMaker& maker);
 
 // The home view of the window (camera, model turn, whole load, no selection).
 void homeView(Camera& camera, ViewState& view);

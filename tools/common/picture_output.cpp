@@ -19,7 +19,6 @@ int writeWithPictures(const std::string& tool, const std::string& output, const 
             }, error)) {
             status = 1;
         }
-        closePictureMaker(maker);
     }
     if (status != 0) err << error << std::endl;
     return status;
