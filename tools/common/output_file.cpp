@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,6 +32,24 @@ std::string folderOf(const std::string& path) {
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
+
+// An open file descriptor, closed when its owner goes unless handed on.
+struct Descriptor {
+    int fd = -1;
+
+    Descriptor() = default;
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd >= 0) close(fd);
+    }
+};
+
+// A stream, closed when its owner goes; closeStream closes it earlier, to see whether that worked.
+struct StreamClose { void operator()(FILE* file) const { std::fclose(file); } };
+using OwnedStream = std::unique_ptr<FILE, StreamClose>;
+
+bool closeStream(OwnedStream& stream) { return std::fclose(stream.release()) == 0; }
 
 // Blocks SIGINT, SIGTERM and SIGHUP for its lifetime.
 struct SignalsHeld {
@@ -201,10 +220,13 @@ bool writeOutput(const std::string& tool, const OutputTarget& target,
     }
     const std::string folder = folderOf(target.path);
     NamedTemp named;
-    int fd = -1;
-    if (target.allowUnnamed) fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-    const bool unnamed = fd >= 0;
-    if (!unnamed) fd = named.open(folder, tool);
+    Descriptor descriptor;
+    if (target.allowUnnamed) {
+        descriptor.fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    }
+    const bool unnamed = descriptor.fd >= 0;
+    if (!unnamed) descriptor.fd = named.open(folder, tool);
+    const int fd = descriptor.fd;
     if (fd < 0) {
         error = tool + " : impossible d'ecrire dans " + folder + " : " + std::strerror(errno);
         return false;
@@ -218,22 +240,22 @@ bool writeOutput(const std::string& tool, const OutputTarget& target,
         (void)!fchown(fd, target.owner, target.group);
     }
     fchmod(fd, mode);
-    FILE* file = fdopen(fd, "wb");
-    if (file == nullptr) {
-        close(fd);
+    OwnedStream stream(fdopen(fd, "wb"));
+    if (stream == nullptr) {
         error = tool + " : impossible d'ecrire dans " + folder + " : " + std::strerror(errno);
         return false;
     }
+    descriptor.fd = -1;  // the stream closes it now
+    FILE* file = stream.get();
     bool written = fill(file);
     written = std::fflush(file) == 0 && !std::ferror(file) && written;
     if (!written) {
-        std::fclose(file);
         error = tool + " : ecriture impossible : " + target.name;
         return false;
     }
     bool placed = unnamed ? linkUnnamed(fd, target, tool) : true;
     const int linkError = errno;
-    placed = std::fclose(file) == 0 && placed;
+    placed = closeStream(stream) && placed;
     if (placed && !unnamed) placed = named.moveTo(target.path);
     if (!placed) {
         error = tool + " : impossible de creer " + target.name + " : " +
