@@ -175,7 +175,7 @@ TEST(OutputFile, ASignalOrAFailedWriteLeavesTheOldFileAndNoTemporary) {
                 setrlimit(RLIMIT_FSIZE, &limit);
             }
             const bool written =
-                prepareOutput("t", target, "/", output, error) == 0 &&
+                prepareOutput("t", target, "/", output).kind == ErrorKind::kNone &&
                 writeOutput("t", output, [signal = signal](FILE* file) {
                     std::fputs("nouveau", file);
                     std::fflush(file);

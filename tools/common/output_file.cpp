@@ -27,6 +27,14 @@ void removeTempAndDie(int signal) {
     raise(signal);  // delivered with the default action once this handler returns
 }
 
+Error refused(const std::string& tool, const std::string& text) {
+    return {ErrorKind::kRefused, tool + " : " + text};
+}
+
+Error failed(const std::string& tool, const std::string& text) {
+    return {ErrorKind::kFailed, tool + " : " + text};
+}
+
 std::string folderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
@@ -141,43 +149,35 @@ bool linkUnnamed(int fd, const OutputTarget& target, const std::string& tool) {
 
 } // namespace
 
-int prepareOutput(const std::string& tool, const std::string& name, const std::string& layout,
-                  OutputTarget& target, std::string& error) {
+Error prepareOutput(const std::string& tool, const std::string& name, const std::string& layout,
+                    OutputTarget& target) {
     const bool allowUnnamed = target.allowUnnamed;
     target = OutputTarget{};
     target.allowUnnamed = allowUnnamed;
     target.name = name;
     if (name == "-") {
         target.toStandardOutput = true;
-        return 0;
+        return {};
     }
-    if (name.empty()) {
-        error = tool + " : nom de sortie vide";
-        return 2;
-    }
+    if (name.empty()) return refused(tool, "nom de sortie vide");
     std::string path = name;
     struct stat info {};
     int links = 0;
     for (;; ++links) {
         if (lstat(path.c_str(), &info) != 0) {
             if (errno == ENOENT) break;
-            error = tool + " : impossible d'ecrire " + name + " : " + std::strerror(errno);
-            return 1;
+            return failed(tool, "impossible d'ecrire " + name + " : " + std::strerror(errno));
         }
         if (!S_ISLNK(info.st_mode)) {
             target.exists = true;
             break;
         }
         if (links == kMaxLinks) {
-            error = tool + " : sortie refusee, trop de liens symboliques : " + name;
-            return 2;
+            return refused(tool, "sortie refusee, trop de liens symboliques : " + name);
         }
         char buffer[PATH_MAX + 1];
         const ssize_t length = readlink(path.c_str(), buffer, PATH_MAX);
-        if (length <= 0) {
-            error = tool + " : lien illisible : " + path;
-            return 2;
-        }
+        if (length <= 0) return refused(tool, "lien illisible : " + path);
         const std::string next(buffer, static_cast<std::size_t>(length));
         path = next[0] == '/' ? next : folderOf(path) + "/" + next;
     }
@@ -185,18 +185,15 @@ int prepareOutput(const std::string& tool, const std::string& name, const std::s
     if (target.exists) {
         struct stat input {};
         if (!S_ISREG(info.st_mode)) {
-            error = tool + " : sortie refusee, ce n'est pas un fichier ordinaire : " + name;
-            return 2;
+            return refused(tool, "sortie refusee, ce n'est pas un fichier ordinaire : " + name);
         }
         if (stat(layout.c_str(), &input) == 0 && input.st_dev == info.st_dev &&
             input.st_ino == info.st_ino) {
-            error = tool + " : sortie refusee, c'est le fichier du chargement : " + name;
-            return 2;
+            return refused(tool, "sortie refusee, c'est le fichier du chargement : " + name);
         }
         // A file with no write permission at all is read-only for everyone, root included.
         if (access(path.c_str(), W_OK) != 0 || (info.st_mode & 0222) == 0) {
-            error = tool + " : sortie refusee, fichier protege en ecriture : " + name;
-            return 2;
+            return refused(tool, "sortie refusee, fichier protege en ecriture : " + name);
         }
         target.mode = info.st_mode & 07777;
         target.owner = info.st_uid;
@@ -204,10 +201,9 @@ int prepareOutput(const std::string& tool, const std::string& name, const std::s
     }
     const std::string folder = folderOf(path);
     if (access(folder.c_str(), W_OK | X_OK) != 0) {
-        error = tool + " : impossible d'ecrire dans " + folder + " : " + std::strerror(errno);
-        return 1;
+        return failed(tool, "impossible d'ecrire dans " + folder + " : " + std::strerror(errno));
     }
-    return 0;
+    return {};
 }
 
 bool writeOutput(const std::string& tool, const OutputTarget& target,

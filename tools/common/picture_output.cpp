@@ -3,23 +3,18 @@
 
 #include "tools/common/output_file.h"
 
-#include <ostream>
-
-int writeWithPictures(const std::string& tool, const std::string& output, const std::string& layout,
-                      const std::function<bool(const PictureMaker&, FILE*, std::string&)>& fill,
-                      std::ostream& err) {
+Error writeWithPictures(const std::string& tool, const std::string& output,
+                        const std::string& layout,
+                        const std::function<bool(const PictureMaker&, FILE*, std::string&)>& fill) {
     OutputTarget target;
-    std::string error;
-    int status = prepareOutput(tool, output, layout, target, error);
-    if (status == 0) {
-        PictureMaker maker;
-        status = openPictureMaker(maker, error) ? 0 : 1;
-        if (status == 0 && !writeOutput(tool, target, [&](FILE* file) {
-                return fill(maker, file, error);
-            }, error)) {
-            status = 1;
-        }
+    Error error = prepareOutput(tool, output, layout, target);
+    if (error.kind != ErrorKind::kNone) return error;
+    PictureMaker maker;
+    std::string message;
+    if (!openPictureMaker(maker, message) ||
+        !writeOutput(tool, target, [&](FILE* file) { return fill(maker, file, message); },
+                     message)) {
+        return {ErrorKind::kFailed, message};
     }
-    if (status != 0) err << error << std::endl;
-    return status;
+    return {};
 }

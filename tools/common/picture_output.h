@@ -2,16 +2,15 @@
 #pragma once
 
 #include "render/picture.h"
+#include "tools/common/outcome.h"
 
 #include <cstdio>
 #include <functional>
-#include <iosfwd>
 #include <string>
 
 // What both tools do once the layout is read: checks the output name, opens a picture
-// maker and writes the output through fill, which draws with the maker. Returns the
-// exit status: 2 for a refused output, 1 when the maker or the write fails, else 0,
-// with the error on one line in err.
-int writeWithPictures(const std::string& tool, const std::string& output, const std::string& layout,
-                      const std::function<bool(const PictureMaker&, FILE*, std::string&)>& fill,
-                      std::ostream& err);
+// maker and writes the output through fill, which draws with the maker. Returns kRefused
+// for a refused output, kFailed when the maker or the write fails, with one French line.
+Error writeWithPictures(const std::string& tool, const std::string& output,
+                        const std::string& layout,
+                        const std::function<bool(const PictureMaker&, FILE*, std::string&)>& fill);

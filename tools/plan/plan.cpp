@@ -307,8 +307,11 @@ int runPlan(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     }
     Scene scene;
     if (loadScene(options.layout, scene, err) != 0) return 2;
-    return writeWithPictures("boxview-plan", options.output, options.layout,
-                             [&](const PictureMaker& maker, FILE* file, std::string& failure) {
-        return writePlan(file, options, scene, maker, failure);
-    }, err);
+    const Error outcome = writeWithPictures(
+        "boxview-plan", options.output, options.layout,
+        [&](const PictureMaker& maker, FILE* file, std::string& failure) {
+            return writePlan(file, options, scene, maker, failure);
+        });
+    if (outcome.kind != ErrorKind::kNone) err << outcome.message << std::endl;
+    return exitStatus(outcome);
 }

@@ -206,8 +206,12 @@ int runShot(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (options.hasDistance) camera.orbitDistance = options.distance;
     if (options.hasAngle || options.hasDistance) updateEye(camera);
     if (options.hasSelect) view.selectedBox = options.select;
-    return writeWithPictures("boxview-shot", options.output, options.layout,
-                             [&](const PictureMaker& maker, FILE* file, std::string&) {
-        return encodePng(file, kWindowWidth, kWindowHeight, drawPicture(maker, scene, view, camera));
-    }, err);
+    const Error outcome = writeWithPictures(
+        "boxview-shot", options.output, options.layout,
+        [&](const PictureMaker& maker, FILE* file, std::string&) {
+            return encodePng(file, kWindowWidth, kWindowHeight,
+                             drawPicture(maker, scene, view, camera));
+        });
+    if (outcome.kind != ErrorKind::kNone) err << outcome.message << std::endl;
+    return exitStatus(outcome);
 }
