@@ -187,6 +187,5 @@ int main(int argc, char** argv) {
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.printRatios();
-    closeHeadlessGl(b.gl);
     return 0;
 }

@@ -16,18 +16,19 @@ int main(int argc, char** argv) {
         return 2;
     }
     setenv("GALLIVM_PERF", "nopt", 0);
-    HeadlessGl gl;
-    std::string error;
-    if (!openHeadlessGl(gl, kWindowWidth, kWindowHeight, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return 1;
-    }
-    glClearColor(1, 1, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     std::vector<png_byte> rgb(std::size_t{kWindowWidth} * kWindowHeight * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kWindowWidth, kWindowHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    closeHeadlessGl(gl);
+    {  // the context goes before the encoding
+        HeadlessGl gl;
+        std::string error;
+        if (!openHeadlessGl(gl, kWindowWidth, kWindowHeight, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        glClearColor(1, 1, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, kWindowWidth, kWindowHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    }
 
     FILE* file = std::fopen(argv[1], "wb");
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);

@@ -7,8 +7,19 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 namespace {
+
+// Owners of fontconfig's and FreeType's objects: each is released when its owner goes.
+struct ConfigRelease { void operator()(FcConfig* config) const { FcConfigDestroy(config); } };
+struct PatternRelease { void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); } };
+struct LibraryRelease { void operator()(FT_Library library) const { FT_Done_FreeType(library); } };
+struct FaceRelease { void operator()(FT_Face face) const { FT_Done_Face(face); } };
+using OwnedConfig = std::unique_ptr<FcConfig, ConfigRelease>;
+using OwnedPattern = std::unique_ptr<FcPattern, PatternRelease>;
+using OwnedLibrary = std::unique_ptr<FT_LibraryRec_, LibraryRelease>;
+using OwnedFace = std::unique_ptr<FT_FaceRec_, FaceRelease>;
 
 struct FaceLocation {
     std::string file;
@@ -17,33 +28,27 @@ struct FaceLocation {
 
 // Asks fontconfig which file holds "Arial" at bold weight (or its nearest substitute).
 bool findFace(FaceLocation& location) {
-    FcConfig* config = FcInitLoadConfigAndFonts();
-    if (config == nullptr) return false;
-    FcPattern* pattern = FcPatternCreate();
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("Arial"));
-    FcPatternAddInteger(pattern, FC_WEIGHT, FC_WEIGHT_BOLD);
-    FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(config, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
+    const OwnedConfig config(FcInitLoadConfigAndFonts());
+    const OwnedPattern pattern(FcPatternCreate());
+    if (config == nullptr || pattern == nullptr) return false;
+    FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>("Arial"));
+    FcPatternAddInteger(pattern.get(), FC_WEIGHT, FC_WEIGHT_BOLD);
+    FcPatternAddInteger(pattern.get(), FC_SLANT, FC_SLANT_ROMAN);
+    FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(config.get(), pattern.get(), FcMatchPattern);
+    FcDefaultSubstitute(pattern.get());
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(config, pattern, &result);
-    bool found = false;
-    if (match != nullptr) {
-        FcChar8* file = nullptr;
-        int index = 0;
-        if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
-            location.file = reinterpret_cast<const char*>(file);
-            if (FcPatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch) {
-                location.index = index;
-            }
-            found = true;
-        }
-        FcPatternDestroy(match);
+    const OwnedPattern match(FcFontMatch(config.get(), pattern.get(), &result));
+    FcChar8* file = nullptr;
+    if (match == nullptr || FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch) {
+        return false;
     }
-    FcPatternDestroy(pattern);
-    FcConfigDestroy(config);
-    return found;
+    location.file = reinterpret_cast<const char*>(file);
+    int index = 0;
+    if (FcPatternGetInteger(match.get(), FC_INDEX, 0, &index) == FcResultMatch) {
+        location.index = index;
+    }
+    return true;
 }
 
 // Copies FreeType's 1-bit top-down bitmap into glBitmap's bottom-up, 4-byte aligned layout.
@@ -73,13 +78,13 @@ GlyphSet rasteriseGlyphs(const std::string& fontFile, int faceIndex, int pixelHe
     GlyphSet set;
     set.pixelHeight = pixelHeight;
     if (pixelHeight <= 0) return set;
-    FT_Library library = nullptr;
-    if (FT_Init_FreeType(&library) != 0) return set;
-    FT_Face face = nullptr;
-    if (FT_New_Face(library, fontFile.c_str(), faceIndex, &face) != 0) {
-        FT_Done_FreeType(library);
-        return set;
-    }
+    FT_Library libraryHandle = nullptr;
+    if (FT_Init_FreeType(&libraryHandle) != 0) return set;
+    const OwnedLibrary library(libraryHandle);
+    FT_Face faceHandle = nullptr;
+    if (FT_New_Face(library.get(), fontFile.c_str(), faceIndex, &faceHandle) != 0) return set;
+    const OwnedFace owner(faceHandle);
+    const FT_Face face = owner.get();
     bool ok = FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(pixelHeight)) == 0;
     set.glyphs.resize(kGlyphCount);
     for (int k = 0; k < kGlyphCount && ok; ++k) {
@@ -96,8 +101,6 @@ GlyphSet rasteriseGlyphs(const std::string& fontFile, int faceIndex, int pixelHe
         glyph.originY = static_cast<float>(glyph.rows - face->glyph->bitmap_top);
         glyph.advance = static_cast<float>(face->glyph->advance.x) / 64.0f;
     }
-    FT_Done_Face(face);
-    FT_Done_FreeType(library);
     set.ok = ok;
     if (!ok) set.glyphs.clear();
     return set;

@@ -3,7 +3,25 @@
 
 #include <EGL/eglext.h>
 
+namespace {
+
+// Releases the context and its pbuffer, if any; the display stays as it is.
+void release(HeadlessGl& gl) {
+    if (gl.display == EGL_NO_DISPLAY) return;
+    eglMakeCurrent(gl.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    if (gl.context != EGL_NO_CONTEXT) eglDestroyContext(gl.display, gl.context);
+    if (gl.surface != EGL_NO_SURFACE) eglDestroySurface(gl.display, gl.surface);
+    gl.display = EGL_NO_DISPLAY;
+    gl.context = EGL_NO_CONTEXT;
+    gl.surface = EGL_NO_SURFACE;
+}
+
+} // namespace
+
+HeadlessGl::~HeadlessGl() { release(*this); }
+
 bool openHeadlessGl(HeadlessGl& gl, int width, int height, std::string& error) {
+    release(gl);
     auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
         eglGetProcAddress("eglGetPlatformDisplayEXT"));
     if (getPlatformDisplay == nullptr) {
@@ -28,7 +46,7 @@ bool openHeadlessGl(HeadlessGl& gl, int width, int height, std::string& error) {
     if (!eglChooseConfig(gl.display, configAttributes, &config, 1, &configCount) ||
         configCount < 1 || !eglBindAPI(EGL_OPENGL_API)) {
         error = "aucune configuration EGL OpenGL avec tampon de profondeur";
-        closeHeadlessGl(gl);
+        release(gl);
         return false;
     }
     const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
@@ -37,18 +55,8 @@ bool openHeadlessGl(HeadlessGl& gl, int width, int height, std::string& error) {
     if (gl.surface == EGL_NO_SURFACE || gl.context == EGL_NO_CONTEXT ||
         !eglMakeCurrent(gl.display, gl.surface, gl.surface, gl.context)) {
         error = "contexte GL hors ecran impossible a creer";
-        closeHeadlessGl(gl);
+        release(gl);
         return false;
     }
     return true;
-}
-
-void closeHeadlessGl(HeadlessGl& gl) {
-    // Also called on a context never made: EGL refuses the calls on no display.
-    eglMakeCurrent(gl.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    if (gl.context != EGL_NO_CONTEXT) eglDestroyContext(gl.display, gl.context);
-    if (gl.surface != EGL_NO_SURFACE) eglDestroySurface(gl.display, gl.surface);
-    // The display itself stays initialised for the life of the process: terminating
-    // it unloads the driver, which the next context would have to load again.
-    gl = HeadlessGl{};
 }

@@ -14,6 +14,5 @@ protected:
         glViewport(0, 0, kWindowWidth, kWindowHeight);
         setProjection();
     }
-    void TearDown() override { closeHeadlessGl(gl); }
     HeadlessGl gl;
 };

@@ -1,7 +1,7 @@
 // Tests of boxview-shot: its arguments, the PNG it writes, and the picture, all without a display.
 #include "tools/shot/snapshot.h"
 
-#include "tools/output/output_file.h"
+#include "tools/common/output_file.h"
 #include "render/view.h"
 
 #include <gtest/gtest.h>
@@ -175,7 +175,7 @@ TEST(OutputFile, ASignalOrAFailedWriteLeavesTheOldFileAndNoTemporary) {
                 setrlimit(RLIMIT_FSIZE, &limit);
             }
             const bool written =
-                prepareOutput("t", target, "/", output, error) == 0 &&
+                prepareOutput("t", target, "/", output).kind == ErrorKind::kNone &&
                 writeOutput("t", output, [signal = signal](FILE* file) {
                     std::fputs("nouveau", file);
                     std::fflush(file);

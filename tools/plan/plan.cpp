@@ -2,8 +2,8 @@
 #include "tools/plan/plan.h"
 
 #include "scene/scene.h"
+#include "tools/common/picture_output.h"
 #include "tools/plan/findings.h"
-#include "tools/shot/picture.h"
 
 #include <cairo-pdf.h>
 #include <cairo.h>
@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <ostream>
 
 namespace {
@@ -52,6 +53,14 @@ constexpr Style kHeading{13, true, kBlack};
 constexpr Style kBody{12, false, kBlack};
 constexpr Style kProblem{11, false, kRed};
 constexpr Style kHeader{9, false, kGrey};
+
+// Owners of cairo's surfaces and drawing contexts.
+struct SurfaceRelease {
+    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
+};
+struct ContextRelease { void operator()(cairo_t* cr) const { cairo_destroy(cr); } };
+using OwnedSurface = std::unique_ptr<cairo_surface_t, SurfaceRelease>;
+using OwnedContext = std::unique_ptr<cairo_t, ContextRelease>;
 
 void useStyle(cairo_t* cr, const Style& style) {
     cairo_select_font_face(cr, kFont, CAIRO_FONT_SLANT_NORMAL,
@@ -103,11 +112,10 @@ void lines(cairo_t* cr, const Style& style, double x, double& y, double bottom,
     }
 }
 
-// Paints the window's picture with its top-left corner at (x, y), width points wide.
-void paintPicture(cairo_t* cr, const std::vector<uint8_t>& rgb, double x, double y,
-                  double width) {
-    cairo_surface_t* image =
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWindowWidth, kWindowHeight);
+// The window's picture (RGB, top row first) as a cairo image.
+OwnedSurface pictureImage(const std::vector<uint8_t>& rgb) {
+    OwnedSurface owner(cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWindowWidth, kWindowHeight));
+    cairo_surface_t* image = owner.get();
     cairo_surface_flush(image);
     unsigned char* data = cairo_image_surface_get_data(image);
     const int stride = cairo_image_surface_get_stride(image);
@@ -121,14 +129,20 @@ void paintPicture(cairo_t* cr, const std::vector<uint8_t>& rgb, double x, double
         }
     }
     cairo_surface_mark_dirty(image);
+    return owner;
+}
+
+// Paints the window's picture with its top-left corner at (x, y), width points wide.
+void paintPicture(cairo_t* cr, const std::vector<uint8_t>& rgb, double x, double y,
+                  double width) {
+    const OwnedSurface image = pictureImage(rgb);
     const double scale = width / kWindowWidth;
     cairo_save(cr);
     cairo_translate(cr, x, y);
     cairo_scale(cr, scale, scale);
-    cairo_set_source_surface(cr, image, 0, 0);
+    cairo_set_source_surface(cr, image.get(), 0, 0);
     cairo_paint(cr);
     cairo_restore(cr);
-    cairo_surface_destroy(image);
     cairo_set_source_rgb(cr, 0.6, 0.6, 0.6);
     cairo_set_line_width(cr, 0.5);
     cairo_rectangle(cr, x, y, width, width * kWindowHeight / kWindowWidth);
@@ -200,16 +214,12 @@ cairo_status_t writeToFile(void* file, const unsigned char* data, unsigned int l
                : CAIRO_STATUS_WRITE_ERROR;
 }
 
-// Draws every page into the PDF stream. False when cairo reports an error.
-bool writePlan(FILE* file, const PlanOptions& options, const Scene& scene,
-               const PictureMaker& maker, std::string& error) {
+// Draws every page on the surface, stopping at the first error; returns cairo's status.
+cairo_status_t drawPages(cairo_surface_t* surface, const PlanOptions& options, const Scene& scene,
+                         const PictureMaker& maker) {
     const PlanFindings findings = findPlanFindings(scene, options.supportThreshold);
-    cairo_surface_t* surface =
-        cairo_pdf_surface_create_for_stream(writeToFile, file, kPageWidth, kPageHeight);
-    cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE,
-                                   ("Plan de chargement : " + options.layout).c_str());
-    cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_CREATOR, "boxview-plan");
-    cairo_t* cr = cairo_create(surface);
+    const OwnedContext owner(cairo_create(surface));
+    cairo_t* cr = owner.get();
     const int count = boxesInTable(scene.boxCount);
     Camera camera;
     ViewState view;
@@ -221,11 +231,20 @@ bool writePlan(FILE* file, const PlanOptions& options, const Scene& scene,
                  step);
         cairo_show_page(cr);
     }
-    cairo_status_t status = cairo_status(cr);
-    cairo_destroy(cr);
-    cairo_surface_finish(surface);
-    if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface);
-    cairo_surface_destroy(surface);
+    return cairo_status(cr);
+}
+
+// Draws every page into the PDF stream. False when cairo reports an error.
+bool writePlan(FILE* file, const PlanOptions& options, const Scene& scene,
+               const PictureMaker& maker, std::string& error) {
+    const OwnedSurface surface(
+        cairo_pdf_surface_create_for_stream(writeToFile, file, kPageWidth, kPageHeight));
+    cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_TITLE,
+                                   ("Plan de chargement : " + options.layout).c_str());
+    cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_CREATOR, "boxview-plan");
+    cairo_status_t status = drawPages(surface.get(), options, scene, maker);
+    cairo_surface_finish(surface.get());
+    if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface.get());
     if (status != CAIRO_STATUS_SUCCESS) {
         error = std::string("boxview-plan : PDF impossible : ") + cairo_status_to_string(status);
         return false;
@@ -288,8 +307,11 @@ int runPlan(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     }
     Scene scene;
     if (loadScene(options.layout, scene, err) != 0) return 2;
-    return writeWithPictures("boxview-plan", options.output, options.layout,
-                             [&](const PictureMaker& maker, FILE* file, std::string& failure) {
-        return writePlan(file, options, scene, maker, failure);
-    }, err);
+    const Error outcome = writeWithPictures(
+        "boxview-plan", options.output, options.layout,
+        [&](const PictureMaker& maker, FILE* file, std::string& failure) {
+            return writePlan(file, options, scene, maker, failure);
+        });
+    if (outcome.kind != ErrorKind::kNone) err << outcome.message << std::endl;
+    return exitStatus(outcome);
 }

@@ -1,51 +1,27 @@
-// The window's picture of a layout made without a screen, shared by boxview-shot and boxview-plan.
-#include "tools/shot/picture.h"
+// The window's picture of a layout made without a screen: a headless context, the frame, the read-back.
+#include "render/picture.h"
 
 #include "render/frame.h"
-#include "tools/output/output_file.h"
 
 #include <cstdlib>
 #include <cstring>
-#include <ostream>
 
-int openPictureMaker(PictureMaker& maker, std::string& error) {
+bool openPictureMaker(PictureMaker& maker, std::string& error) {
     maker.fonts = loadFontCache();
     if (!fontsUsable(maker.fonts)) {
         error = kFontFailureLine;
-        return 1;
+        return false;
     }
     keepFreedMemoryForFrames();
     setenv("GALLIVM_PERF", "nopt", 0);
     if (!openHeadlessGl(maker.gl, kWindowWidth, kWindowHeight, error)) {
         error = "pas de contexte GL pour l'image : " + error;
-        return 1;
+        return false;
     }
     Camera camera;
     ViewState view;
     setHomeView(camera, view, maker.palette);
-    return 0;
-}
-
-void closePictureMaker(PictureMaker& maker) { closeHeadlessGl(maker.gl); }
-
-int writeWithPictures(const std::string& tool, const std::string& output, const std::string& layout,
-                      const std::function<bool(const PictureMaker&, FILE*, std::string&)>& fill,
-                      std::ostream& err) {
-    OutputTarget target;
-    std::string error;
-    int status = prepareOutput(tool, output, layout, target, error);
-    if (status == 0) {
-        PictureMaker maker;
-        status = openPictureMaker(maker, error);
-        if (status == 0 && !writeOutput(tool, target, [&](FILE* file) {
-                return fill(maker, file, error);
-            }, error)) {
-            status = 1;
-        }
-        closePictureMaker(maker);
-    }
-    if (status != 0) err << error << std::endl;
-    return status;
+    return true;
 }
 
 void homeView(Camera& camera, ViewState& view) {

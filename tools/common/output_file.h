@@ -1,6 +1,8 @@
 // Where the headless tools write what they make: checks the target first, then writes it whole or not at all.
 #pragma once
 
+#include "tools/common/outcome.h"
+
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -21,12 +23,12 @@ struct OutputTarget {
     bool allowUnnamed = true;
 };
 
-// Checks an output name against the layout it is made from. Returns 0 when it may be
-// written, 2 when it is refused (the layout itself, not a regular file, a file the user may
-// not write, a loop of links) and 1 when its folder cannot take a file; error holds one
-// French line starting with the tool's name.
-int prepareOutput(const std::string& tool, const std::string& name, const std::string& layout,
-                  OutputTarget& target, std::string& error);
+// Checks an output name against the layout it is made from. Returns no error when it may
+// be written, kRefused when it is refused (the layout itself, not a regular file, a file the
+// user may not write, a loop of links) and kFailed when its folder cannot take a file; the
+// message is one French line starting with the tool's name.
+Error prepareOutput(const std::string& tool, const std::string& name, const std::string& layout,
+                    OutputTarget& target);
 
 // Runs fill on a temporary file beside the target, then puts it in place in one step, so
 // that a failed or killed run leaves the target as it was and no temporary file. fill

@@ -1,11 +1,12 @@
 // Where the headless tools write what they make: checks the target first, then writes it whole or not at all.
-#include "tools/output/output_file.h"
+#include "tools/common/output_file.h"
 
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,11 +27,37 @@ void removeTempAndDie(int signal) {
     raise(signal);  // delivered with the default action once this handler returns
 }
 
+Error refused(const std::string& tool, const std::string& text) {
+    return {ErrorKind::kRefused, tool + " : " + text};
+}
+
+Error failed(const std::string& tool, const std::string& text) {
+    return {ErrorKind::kFailed, tool + " : " + text};
+}
+
 std::string folderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
+
+// An open file descriptor, closed when its owner goes unless handed on.
+struct Descriptor {
+    int fd = -1;
+
+    Descriptor() = default;
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd >= 0) close(fd);
+    }
+};
+
+// A stream, closed when its owner goes; closeStream closes it earlier, to see whether that worked.
+struct StreamClose { void operator()(FILE* file) const { std::fclose(file); } };
+using OwnedStream = std::unique_ptr<FILE, StreamClose>;
+
+bool closeStream(OwnedStream& stream) { return std::fclose(stream.release()) == 0; }
 
 // Blocks SIGINT, SIGTERM and SIGHUP for its lifetime.
 struct SignalsHeld {
@@ -122,43 +149,35 @@ bool linkUnnamed(int fd, const OutputTarget& target, const std::string& tool) {
 
 } // namespace
 
-int prepareOutput(const std::string& tool, const std::string& name, const std::string& layout,
-                  OutputTarget& target, std::string& error) {
+Error prepareOutput(const std::string& tool, const std::string& name, const std::string& layout,
+                    OutputTarget& target) {
     const bool allowUnnamed = target.allowUnnamed;
     target = OutputTarget{};
     target.allowUnnamed = allowUnnamed;
     target.name = name;
     if (name == "-") {
         target.toStandardOutput = true;
-        return 0;
+        return {};
     }
-    if (name.empty()) {
-        error = tool + " : nom de sortie vide";
-        return 2;
-    }
+    if (name.empty()) return refused(tool, "nom de sortie vide");
     std::string path = name;
     struct stat info {};
     int links = 0;
     for (;; ++links) {
         if (lstat(path.c_str(), &info) != 0) {
             if (errno == ENOENT) break;
-            error = tool + " : impossible d'ecrire " + name + " : " + std::strerror(errno);
-            return 1;
+            return failed(tool, "impossible d'ecrire " + name + " : " + std::strerror(errno));
         }
         if (!S_ISLNK(info.st_mode)) {
             target.exists = true;
             break;
         }
         if (links == kMaxLinks) {
-            error = tool + " : sortie refusee, trop de liens symboliques : " + name;
-            return 2;
+            return refused(tool, "sortie refusee, trop de liens symboliques : " + name);
         }
         char buffer[PATH_MAX + 1];
         const ssize_t length = readlink(path.c_str(), buffer, PATH_MAX);
-        if (length <= 0) {
-            error = tool + " : lien illisible : " + path;
-            return 2;
-        }
+        if (length <= 0) return refused(tool, "lien illisible : " + path);
         const std::string next(buffer, static_cast<std::size_t>(length));
         path = next[0] == '/' ? next : folderOf(path) + "/" + next;
     }
@@ -166,18 +185,15 @@ int prepareOutput(const std::string& tool, const std::string& name, const std::s
     if (target.exists) {
         struct stat input {};
         if (!S_ISREG(info.st_mode)) {
-            error = tool + " : sortie refusee, ce n'est pas un fichier ordinaire : " + name;
-            return 2;
+            return refused(tool, "sortie refusee, ce n'est pas un fichier ordinaire : " + name);
         }
         if (stat(layout.c_str(), &input) == 0 && input.st_dev == info.st_dev &&
             input.st_ino == info.st_ino) {
-            error = tool + " : sortie refusee, c'est le fichier du chargement : " + name;
-            return 2;
+            return refused(tool, "sortie refusee, c'est le fichier du chargement : " + name);
         }
         // A file with no write permission at all is read-only for everyone, root included.
         if (access(path.c_str(), W_OK) != 0 || (info.st_mode & 0222) == 0) {
-            error = tool + " : sortie refusee, fichier protege en ecriture : " + name;
-            return 2;
+            return refused(tool, "sortie refusee, fichier protege en ecriture : " + name);
         }
         target.mode = info.st_mode & 07777;
         target.owner = info.st_uid;
@@ -185,10 +201,9 @@ int prepareOutput(const std::string& tool, const std::string& name, const std::s
     }
     const std::string folder = folderOf(path);
     if (access(folder.c_str(), W_OK | X_OK) != 0) {
-        error = tool + " : impossible d'ecrire dans " + folder + " : " + std::strerror(errno);
-        return 1;
+        return failed(tool, "impossible d'ecrire dans " + folder + " : " + std::strerror(errno));
     }
-    return 0;
+    return {};
 }
 
 bool writeOutput(const std::string& tool, const OutputTarget& target,
@@ -201,10 +216,13 @@ bool writeOutput(const std::string& tool, const OutputTarget& target,
     }
     const std::string folder = folderOf(target.path);
     NamedTemp named;
-    int fd = -1;
-    if (target.allowUnnamed) fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-    const bool unnamed = fd >= 0;
-    if (!unnamed) fd = named.open(folder, tool);
+    Descriptor descriptor;
+    if (target.allowUnnamed) {
+        descriptor.fd = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    }
+    const bool unnamed = descriptor.fd >= 0;
+    if (!unnamed) descriptor.fd = named.open(folder, tool);
+    const int fd = descriptor.fd;
     if (fd < 0) {
         error = tool + " : impossible d'ecrire dans " + folder + " : " + std::strerror(errno);
         return false;
@@ -218,22 +236,22 @@ bool writeOutput(const std::string& tool, const OutputTarget& target,
         (void)!fchown(fd, target.owner, target.group);
     }
     fchmod(fd, mode);
-    FILE* file = fdopen(fd, "wb");
-    if (file == nullptr) {
-        close(fd);
+    OwnedStream stream(fdopen(fd, "wb"));
+    if (stream == nullptr) {
         error = tool + " : impossible d'ecrire dans " + folder + " : " + std::strerror(errno);
         return false;
     }
+    descriptor.fd = -1;  // the stream closes it now
+    FILE* file = stream.get();
     bool written = fill(file);
     written = std::fflush(file) == 0 && !std::ferror(file) && written;
     if (!written) {
-        std::fclose(file);
         error = tool + " : ecriture impossible : " + target.name;
         return false;
     }
     bool placed = unnamed ? linkUnnamed(fd, target, tool) : true;
     const int linkError = errno;
-    placed = std::fclose(file) == 0 && placed;
+    placed = closeStream(stream) && placed;
     if (placed && !unnamed) placed = named.moveTo(target.path);
     if (!placed) {
         error = tool + " : impossible de creer " + target.name + " : " +
