@@ -38,10 +38,10 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir); }
     int plan(std::vector<std::string> args) {
-        std::ostringstream out, err;
-        const int status = runPlan(args, out, err);
-        messages = err.str() + out.str();
-        return status;
+        std::ostringstream out;
+        const Error error = runPlan(args, out);
+        messages = (error.message.empty() ? "" : error.message + "\n") + out.str();
+        return exitStatus(error);
     }
     std::string path(const std::string& name) const { return (dir / name).string(); }
     fs::path dir = fs::temp_directory_path() / ("boxview-plan-" + std::to_string(getpid()));

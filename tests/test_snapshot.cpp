@@ -41,10 +41,10 @@ protected:
     void TearDown() override { fs::remove_all(dir); }
 
     int shot(std::vector<std::string> args) {
-        std::ostringstream err, out;
-        int status = runShot(args, out, err);
-        messages = err.str();
-        return status;
+        std::ostringstream out;
+        const Error error = runShot(args, out);
+        messages = error.message.empty() ? "" : error.message + "\n";
+        return exitStatus(error);
     }
     std::string path(const char* name) const { return (dir / name).string(); }
     std::vector<std::string> leftovers() const {
@@ -107,8 +107,8 @@ TEST_F(SnapshotTest, FailuresExitNonZeroAndLeaveNoFile) {
     EXPECT_EQ("boxview-shot : boite 2 hors de 1..1 (--select)\n", messages);
     EXPECT_EQ(1, shot({layout, path("absent/out.png")}));
     EXPECT_NE(std::string::npos, messages.find("impossible d'ecrire")) << messages;
-    std::ostringstream out, err;
-    EXPECT_EQ(0, runShot({"--help"}, out, err));
+    std::ostringstream out;
+    EXPECT_EQ(0, exitStatus(runShot({"--help"}, out)));
     EXPECT_EQ(0u, out.str().find("usage : boxview-shot")) << out.str();
     EXPECT_EQ(std::vector<std::string>{}, leftovers());
 }

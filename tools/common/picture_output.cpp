@@ -1,7 +1,10 @@
 // The output of a headless tool drawn with the window's pictures: the output-file rules around a picture maker.
 #include "tools/common/picture_output.h"
 
+#include "scene/scene.h"
 #include "tools/common/output_file.h"
+
+#include <sstream>
 
 Error writeWithPictures(const std::string& tool, const std::string& output,
                         const std::string& layout,
@@ -17,4 +20,12 @@ Error writeWithPictures(const std::string& tool, const std::string& output,
         return {ErrorKind::kFailed, message};
     }
     return {};
+}
+
+Error loadPictureScene(const std::string& name, Scene& scene) {
+    std::ostringstream said;
+    if (loadScene(name, scene, said) == 0) return {};
+    std::string line = said.str();
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    return {ErrorKind::kRefused, line};
 }

@@ -4,5 +4,7 @@
 #include <iostream>
 
 int main(int argc, char** argv) {
-    return runPlan(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+    const Error error = runPlan(std::vector<std::string>(argv + 1, argv + argc), std::cout);
+    if (error.kind != ErrorKind::kNone) std::cerr << error.message << std::endl;
+    return exitStatus(error);
 }

@@ -2,13 +2,13 @@
 #include "tools/plan/plan.h"
 
 #include "scene/scene.h"
+#include "tools/common/command_line.h"
 #include "tools/common/picture_output.h"
 #include "tools/plan/findings.h"
 
 #include <cairo-pdf.h>
 #include <cairo.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -16,19 +16,23 @@
 
 namespace {
 
-const char kUsage[] = "usage : boxview-plan LAYOUT PLAN.pdf [--support P]";
-
-const char kHelp[] =
+const ToolSpec kPlanTool{
+    "boxview-plan",
+    "LAYOUT PLAN.pdf",
+    2,
+    2,
+    "il faut un chargement et un plan",
     "Ecrit le plan de chargement d'un fichier de chargement en PDF (A4 paysage) : une page\n"
     "de synthese avec l'image du chargement complet et les constats du controle, puis une\n"
     "page par boite dans l'ordre de chargement, avec l'image de l'etape, la position, les\n"
     "dimensions, l'appui et les problemes de la boite.\n"
     "PLAN.pdf vaut - pour ecrire sur la sortie standard ; un lien symbolique est suivi, un\n"
-    "fichier existant garde ses droits.\n"
-    "  --support P   pourcentage minimal de la base d'une boite qui doit etre soutenu (0..100)\n"
-    "  --help        cette aide\n"
+    "fichier existant garde ses droits.\n",
     "Code de sortie : 0 plan ecrit ; 1 image ou PDF impossibles ;\n"
-    "2 argument, chargement ou sortie refuses (rien n'est ecrit).\n";
+    "2 argument, chargement ou sortie refuses (rien n'est ecrit).\n",
+    {{"support", OptionKind::kWhole, "P",
+      "pourcentage minimal de la base d'une boite qui doit etre soutenu (0..100)", 0, 100}},
+};
 
 constexpr char kFont[] = "Liberation Sans";
 
@@ -256,62 +260,28 @@ bool writePlan(FILE* file, const PlanOptions& options, const Scene& scene,
 
 bool parsePlanArgs(const std::vector<std::string>& args, PlanOptions& options,
                    std::string& error) {
-    std::vector<std::string> positional;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--help") {
-            options.help = true;
-            return true;
-        }
-        if (arg.size() <= 2 || arg.compare(0, 2, "--") != 0) {
-            positional.push_back(arg);
-            continue;
-        }
-        if (arg != "--support") {
-            error = "boxview-plan : option inconnue : " + arg;
-            return false;
-        }
-        if (i + 1 >= args.size()) {
-            error = "boxview-plan : valeur manquante pour " + arg;
-            return false;
-        }
-        const std::string& value = args[++i];
-        char* end = nullptr;
-        errno = 0;
-        const long parsed = std::strtol(value.c_str(), &end, 10);
-        if (value.empty() || errno != 0 || *end != '\0' || parsed < 0 || parsed > 100) {
-            error = "boxview-plan : valeur invalide pour --support (0..100) : " + value;
-            return false;
-        }
-        options.supportThreshold = static_cast<int>(parsed);
-    }
-    if (positional.size() != 2) {
-        error = kUsage;
-        return false;
-    }
-    options.layout = positional[0];
-    options.output = positional[1];
+    const CommandLine line = readCommandLine(kPlanTool, args);
+    error = line.error;
+    options.help = line.help;
+    if (!error.empty() || line.help) return error.empty();
+    const OptionValue& support = optionValue(kPlanTool, line, "support");
+    if (support.given) options.supportThreshold = static_cast<int>(support.number);
+    options.layout = line.operands[0];
+    options.output = line.operands[1];
     return true;
 }
 
-int runPlan(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+Error runPlan(const std::vector<std::string>& args, std::ostream& out) {
     PlanOptions options;
     std::string error;
-    if (!parsePlanArgs(args, options, error)) {
-        err << error << std::endl;
-        return 2;
-    }
-    if (options.help) {
-        out << kUsage << "\n" << kHelp << std::flush;
-        return 0;
-    }
+    if (!parsePlanArgs(args, options, error)) return {ErrorKind::kRefused, error};
+    if (options.help) return writeHelp(kPlanTool, out);
     Scene scene;
-    if (loadScene(options.layout, scene, err) != 0) return 2;
-    const Error outcome = writeWithPictures(
+    Error refusal = loadPictureScene(options.layout, scene);
+    if (refusal.kind != ErrorKind::kNone) return refusal;
+    return writeWithPictures(
         "boxview-plan", options.output, options.layout,
         [&](const PictureMaker& maker, FILE* file, std::string& failure) {
             return writePlan(file, options, scene, maker, failure);
         });
-    if (outcome.kind != ErrorKind::kNone) err << outcome.message << std::endl;
-    return exitStatus(outcome);
 }

@@ -1,6 +1,8 @@
 // boxview-plan: the printable loading plan of a layout, one PDF page per box in loading order.
 #pragma once
 
+#include "tools/common/outcome.h"
+
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -21,12 +23,12 @@ struct PlanOptions {
     bool help = false;
 };
 
-// Reads "LAYOUT PLAN.pdf [--support P]" (P a percentage 0..100) or "--help". On a bad
-// argument returns false with a one-line French message in error.
+// Reads the command line: LAYOUT PLAN.pdf and --support P (a percentage 0..100), or --help.
+// On a bad argument returns false with a one-line French message in error.
 bool parsePlanArgs(const std::vector<std::string>& args, PlanOptions& options,
                    std::string& error);
 
-// The whole program: 0 when the plan is written, 2 for bad arguments, a refused layout or
-// a refused output, 1 when a picture or the PDF cannot be made. The usage asked by --help
-// goes to out, messages to err; the PDF goes to standard output for "-".
-int runPlan(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// The whole program: kRefused for bad arguments, a refused layout or a refused output,
+// kFailed when a picture or the PDF cannot be made. The help asked by --help goes to out;
+// the PDF goes to standard output for "-".
+Error runPlan(const std::vector<std::string>& args, std::ostream& out);

@@ -2,61 +2,43 @@
 #include "tools/shot/snapshot.h"
 
 #include "scene/scene.h"
+#include "tools/common/command_line.h"
 #include "tools/common/picture_output.h"
 
 #include <png.h>
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <type_traits>
 #include <ostream>
 #include <sstream>
 
 namespace {
 
-const char kUsage[] =
-    "usage : boxview-shot LAYOUT OUT.png [--upto K] [--select N] [--rotx DEG] [--rotz DEG] "
-    "[--angle RAD] [--distance D]";
-
-const char kHelp[] =
+const ToolSpec kShotTool{
+    "boxview-shot",
+    "LAYOUT OUT.png",
+    2,
+    2,
+    "il faut un chargement et une image",
     "Dessine l'image de la fenetre de boxview pour un chargement, sans ecran, en PNG.\n"
     "OUT.png vaut - pour ecrire l'image sur la sortie standard ; un lien symbolique est\n"
-    "suivi, un fichier existant garde ses droits.\n"
-    "  --upto K      etape K du chargement : boites 1..K, boite K selectionnee (0..nombre)\n"
-    "  --select N    boite N selectionnee (1..nombre, ou 1..K avec --upto)\n"
-    "  --rotx DEG    rotation du modele autour de x, en degres (accueil : 0)\n"
-    "  --rotz DEG    rotation du modele autour de z, en degres (accueil : 15)\n"
-    "  --angle RAD   angle de la camera autour du centre, en radians\n"
-    "  --distance D  distance de la camera au centre (au plus 10000000 en valeur absolue)\n"
-    "  --help        cette aide\n"
+    "suivi, un fichier existant garde ses droits.\n",
     "Code de sortie : 0 image ecrite ; 1 police, rendu ou ecriture impossibles ;\n"
-    "2 argument, chargement ou sortie refuses (rien n'est ecrit).\n";
+    "2 argument, chargement ou sortie refuses (rien n'est ecrit).\n",
+    {{"upto", OptionKind::kWhole, "K",
+      "etape K du chargement : boites 1..K, boite K selectionnee (0..nombre)", 0, INT32_MAX},
+     {"select", OptionKind::kWhole, "N", "boite N selectionnee (1..nombre, ou 1..K avec --upto)",
+      0, INT32_MAX},
+     {"rotx", OptionKind::kReal, "DEG", "rotation du modele autour de x, en degres (accueil : 0)"},
+     {"rotz", OptionKind::kReal, "DEG", "rotation du modele autour de z, en degres (accueil : 15)"},
+     {"angle", OptionKind::kReal, "RAD", "angle de la camera autour du centre, en radians"},
+     {"distance", OptionKind::kReal, "D",
+      "distance de la camera au centre (au plus 10000000 en valeur absolue)"}},
+};
 
 constexpr double kFullTurnDegrees = 360;
 constexpr double kFullTurnRadians = 6.283185307179586;
-
-bool parseNumber(const std::string& text, double& value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtod(text.c_str(), &end);
-    return errno == 0 && end == text.c_str() + text.size() && std::isfinite(value);
-}
-
-bool parseInteger(const std::string& text, int32_t& value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    long long parsed = std::strtoll(text.c_str(), &end, 10);
-    if (errno != 0 || end != text.c_str() + text.size() || parsed < INT32_MIN ||
-        parsed > INT32_MAX) {
-        return false;
-    }
-    value = static_cast<int32_t>(parsed);
-    return true;
-}
 
 // libpng's failures become our own one-line message: no text of its own on stderr.
 void quietPngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
@@ -111,47 +93,21 @@ bool encodePng(FILE* file, int width, int height, const std::vector<uint8_t>& rg
 
 bool parseShotArgs(const std::vector<std::string>& args, ShotOptions& options,
                    std::string& error) {
-    std::vector<std::string> positional;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool isOption = arg.size() > 2 && arg.compare(0, 2, "--") == 0;
-        if (!isOption) {
-            positional.push_back(arg);
-            continue;
-        }
-        if (arg == "--help") {
-            options.help = true;
-            return true;
-        }
-        if (arg != "--select" && arg != "--upto" && arg != "--rotx" && arg != "--rotz" && arg != "--angle" &&
-            arg != "--distance") {
-            error = "boxview-shot : option inconnue : " + arg;
-            return false;
-        }
-        if (i + 1 >= args.size()) {
-            error = "boxview-shot : valeur manquante pour " + arg;
-            return false;
-        }
-        const std::string& value = args[++i];
-        bool ok = true;
-        if (arg == "--select") {
-            ok = options.hasSelect = parseInteger(value, options.select);
-        } else if (arg == "--upto") {
-            ok = options.hasUpto = parseInteger(value, options.upto);
-        } else if (arg == "--rotx") {
-            ok = options.hasRotX = parseNumber(value, options.rotX);
-        } else if (arg == "--rotz") {
-            ok = options.hasRotZ = parseNumber(value, options.rotZ);
-        } else if (arg == "--angle") {
-            ok = options.hasAngle = parseNumber(value, options.angle);
-        } else {
-            ok = options.hasDistance = parseNumber(value, options.distance);
-        }
-        if (!ok) {
-            error = "boxview-shot : valeur invalide pour " + arg + " : " + value;
-            return false;
-        }
-    }
+    const CommandLine line = readCommandLine(kShotTool, args);
+    error = line.error;
+    options.help = line.help;
+    if (!error.empty() || line.help) return error.empty();
+    const auto take = [&](const char* name, auto& field) {
+        const OptionValue& value = optionValue(kShotTool, line, name);
+        if (value.given) field = static_cast<std::remove_reference_t<decltype(field)>>(value.number);
+        return value.given;
+    };
+    options.hasUpto = take("upto", options.upto);
+    options.hasSelect = take("select", options.select);
+    options.hasRotX = take("rotx", options.rotX);
+    options.hasRotZ = take("rotz", options.rotZ);
+    options.hasAngle = take("angle", options.angle);
+    options.hasDistance = take("distance", options.distance);
     if (std::fabs(options.distance) > kMaxDistance) {
         std::ostringstream line;
         line << "boxview-shot : distance hors de -10000000..10000000 (--distance) : "
@@ -162,39 +118,29 @@ bool parseShotArgs(const std::vector<std::string>& args, ShotOptions& options,
     options.rotX = std::fmod(options.rotX, kFullTurnDegrees);
     options.rotZ = std::fmod(options.rotZ, kFullTurnDegrees);
     options.angle = std::fmod(options.angle, kFullTurnRadians);
-    if (positional.size() != 2) {
-        error = kUsage;
-        return false;
-    }
-    options.layout = positional[0];
-    options.output = positional[1];
+    options.layout = line.operands[0];
+    options.output = line.operands[1];
     return true;
 }
 
-int runShot(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+Error runShot(const std::vector<std::string>& args, std::ostream& out) {
     ShotOptions options;
     std::string error;
-    if (!parseShotArgs(args, options, error)) {
-        err << error << std::endl;
-        return 2;
-    }
-    if (options.help) {
-        out << kUsage << "\n" << kHelp << std::flush;
-        return 0;
-    }
+    if (!parseShotArgs(args, options, error)) return {ErrorKind::kRefused, error};
+    if (options.help) return writeHelp(kShotTool, out);
     Scene scene;
-    if (loadScene(options.layout, scene, err) != 0) return 2;
+    Error refusal = loadPictureScene(options.layout, scene);
+    if (refusal.kind != ErrorKind::kNone) return refusal;
     const int32_t boxes = boxesInTable(scene.boxCount);
-    if (options.hasUpto && (options.upto < 0 || options.upto > boxes)) {
-        err << "boxview-shot : etape " << options.upto << " hors de 0.." << boxes << " (--upto)"
-            << std::endl;
-        return 2;
+    if (options.hasUpto && options.upto > boxes) {
+        return {ErrorKind::kRefused, "boxview-shot : etape " + std::to_string(options.upto) +
+                                         " hors de 0.." + std::to_string(boxes) + " (--upto)"};
     }
     const int32_t selectable = options.hasUpto ? options.upto : boxes;
     if (options.hasSelect && (options.select < 1 || options.select > selectable)) {
-        err << "boxview-shot : boite " << options.select << " hors de 1.." << selectable
-            << " (--select)" << std::endl;
-        return 2;
+        return {ErrorKind::kRefused, "boxview-shot : boite " + std::to_string(options.select) +
+                                         " hors de 1.." + std::to_string(selectable) +
+                                         " (--select)"};
     }
     Camera camera;
     ViewState view;
@@ -206,12 +152,9 @@ int runShot(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (options.hasDistance) camera.orbitDistance = options.distance;
     if (options.hasAngle || options.hasDistance) updateEye(camera);
     if (options.hasSelect) view.selectedBox = options.select;
-    const Error outcome = writeWithPictures(
-        "boxview-shot", options.output, options.layout,
-        [&](const PictureMaker& maker, FILE* file, std::string&) {
-            return encodePng(file, kWindowWidth, kWindowHeight,
-                             drawPicture(maker, scene, view, camera));
-        });
-    if (outcome.kind != ErrorKind::kNone) err << outcome.message << std::endl;
-    return exitStatus(outcome);
+    return writeWithPictures("boxview-shot", options.output, options.layout,
+                             [&](const PictureMaker& maker, FILE* file, std::string&) {
+                                 return encodePng(file, kWindowWidth, kWindowHeight,
+                                                  drawPicture(maker, scene, view, camera));
+                             });
 }
