@@ -1,8 +1,8 @@
 // What the loading plan says about a layout, in printed French: its totals, what each box rests on, and the checker's findings.
 #include "tools/plan/findings.h"
 
+#include "analysis/check.h"
 #include "scene/scene.h"
-#include "tools/check/layout_check.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,8 @@
-// Writes the checker's findings as text or JSON, and reads the command line of boxview-check.
-#include "tools/check/layout_check.h"
+// The checker's findings in words: the French text report and the JSON line, with a UTF-8-safe string and an exact number writer.
+//
+// Sections: numbers and names; JSON strings and numbers; the text report; the
+// JSON report.
+#include "tools/check/report.h"
 
 #include <algorithm>
 #include <charconv>
@@ -156,8 +159,6 @@ void jsonList(std::ostream& json, const char* key, const std::vector<T>& items, 
 
 } // namespace
 
-namespace {
-
 void writeText(std::ostream& text, const std::string& fileName, const LayoutReport& report) {
     text << "fichier : " << fileName << '\n';
     text << "nombre de boites : " << report.boxCount << '\n';
@@ -204,8 +205,6 @@ void writeText(std::ostream& text, const std::string& fileName, const LayoutRepo
     if (!hasProblems(report)) text << "aucun probleme\n";
 }
 
-} // namespace
-
 std::string formatText(const std::string& fileName, const LayoutReport& report) {
     std::ostringstream text;
     writeText(text, fileName, report);
@@ -216,8 +215,6 @@ std::string formatText(const std::string& fileName, const LayoutReport& report) 
 // few JSON libraries hold in a number, while JSON itself puts no limit on an
 // integer's digits. Writing every volume as its exact decimal digits keeps one format
 // for small and huge values, and the keys keep the documented order.
-namespace {
-
 void writeJson(std::ostream& json, const std::string& fileName, const LayoutReport& report) {
     json << "{\"file\":" << jsonString(fileName);
     json << ",\"container\":{\"dimX\":" << report.container.dimX
@@ -255,112 +252,8 @@ void writeJson(std::ostream& json, const std::string& fileName, const LayoutRepo
     json << '}';
 }
 
-} // namespace
-
 std::string formatJson(const std::string& fileName, const LayoutReport& report) {
     std::ostringstream json;
     writeJson(json, fileName, report);
     return json.str();
-}
-
-std::string usageText() {
-    return "usage : boxview-check [--json] [--support P] [--order] FICHIER...";
-}
-
-std::string helpText() {
-    return usageText() + "\n"
-           "Verifie chaque plan de chargement : volumes, chevauchements, boites hors du\n"
-           "conteneur, boites degenerees, en l'air ou instables.\n"
-           "  --json         un objet JSON par fichier, un par ligne\n"
-           "  --support P    signale aussi les boites appuyees a moins de P % (0 a 100)\n"
-           "  --order        juge chaque boite avec les seules boites chargees avant elle\n"
-           "  --help         affiche cette aide\n"
-           "Statut : 0 sans probleme, 1 si un probleme est trouve, 2 si un fichier est\n"
-           "refuse ou si le rapport ne peut pas etre ecrit.\n";
-}
-
-namespace {
-
-// A whole number from 0 to 100, or -1.
-int percentArgument(const std::string& text) {
-    if (text.empty() || text.size() > 3) return -1;
-    int value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return -1;
-        value = value * 10 + (c - '0');
-    }
-    return value <= 100 ? value : -1;
-}
-
-} // namespace
-
-CheckOptions parseArguments(const std::vector<std::string>& args) {
-    CheckOptions options;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded) {
-            options.files.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--help") {
-            options.help = true;
-            return options;
-        } else if (arg == "--json") {
-            options.json = true;
-        } else if (arg == "--order") {
-            options.settings.order = true;
-        } else if (arg == "--support" || arg.rfind("--support=", 0) == 0) {
-            const bool joined = arg.size() > 9;
-            if (!joined && i + 1 == args.size()) {
-                options.error = "--support attend un pourcentage entier de 0 a 100 ; " + usageText();
-                return options;
-            }
-            const std::string value = joined ? arg.substr(10) : args[++i];
-            options.settings.supportThreshold = percentArgument(value);
-            if (options.settings.supportThreshold < 0) {
-                options.error = "valeur de --support invalide : " + value +
-                                " (un entier de 0 a 100) ; " + usageText();
-                return options;
-            }
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            options.error = "option inconnue : " + arg + " ; " + usageText();
-            return options;
-        } else {
-            options.files.push_back(arg);
-        }
-    }
-    if (options.files.empty()) options.error = "aucun fichier a verifier ; " + usageText();
-    return options;
-}
-
-int runCheck(const CheckOptions& options, std::ostream& out, std::ostream& err) {
-    int status = 0;
-    for (const std::string& fileName : options.files) {
-        Layout layout;
-        if (readLayout(fileName, kMaxCheckedBoxes, layout, options.json ? err : out) != 0) {
-            status = 2;
-        } else {
-            LayoutReport report = checkLayout(layout, options.settings);
-            // Written straight to the stream: the report of a million boxes can
-            // be as large as the layout.
-            std::ios::fmtflags flags = out.flags();
-            std::streamsize precision = out.precision();
-            if (options.json) {
-                writeJson(out, fileName, report);
-                out << '\n';
-            } else {
-                writeText(out, fileName, report);
-            }
-            out.flags(flags);
-            out.precision(precision);
-            if (hasProblems(report) && status == 0) status = 1;
-        }
-        out.flush();
-        if (!out) {
-            err << "boxview-check : impossible d'ecrire le rapport de " << fileName << std::endl;
-            return 2;
-        }
-    }
-    return status;
 }

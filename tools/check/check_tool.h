@@ -1,4 +1,4 @@
-// Writes the checker's findings as text or JSON, and reads the command line of boxview-check.
+// The program boxview-check: its options, its help, and the check of each file named on its command line.
 #pragma once
 
 #include <iosfwd>
@@ -6,12 +6,6 @@
 #include <vector>
 
 #include "analysis/check.h"
-
-// The French report for one file, one finding a line, each line ended by '\n'.
-std::string formatText(const std::string& fileName, const LayoutReport& report);
-
-// The report for one file as a single JSON object, without the line end.
-std::string formatJson(const std::string& fileName, const LayoutReport& report);
 
 struct CheckOptions {
     bool json = false;
