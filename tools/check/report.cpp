@@ -1,10 +1,8 @@
 // The checker's findings in words: the French text report and the JSON line, with a UTF-8-safe string and an exact number writer.
 //
-// Sections: numbers and names; JSON strings and numbers; the text report; the
-// JSON report.
+// Sections: JSON strings and numbers; the text report; the JSON report.
 #include "tools/check/report.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -12,34 +10,9 @@
 #include <ostream>
 #include <sstream>
 
+#include "tools/common/wording.h"
+
 namespace {
-
-std::string volumeText(Volume volume) {
-    if (volume == 0) return "0";
-    std::string digits;
-    while (volume != 0) {
-        digits.push_back(static_cast<char>('0' + static_cast<int>(volume % 10)));
-        volume /= 10;
-    }
-    std::reverse(digits.begin(), digits.end());
-    return digits;
-}
-
-// A percentage with at most two decimals and no trailing zeros: 40, 40.5, 74.99.
-std::string percentText(double percent) {
-    auto hundredths = static_cast<uint64_t>(percent * 100.0 + 0.5);
-    std::string text = std::to_string(hundredths / 100);
-    if (hundredths % 100 != 0) {
-        text += '.';
-        text += static_cast<char>('0' + hundredths % 100 / 10);
-        if (hundredths % 10 != 0) text += static_cast<char>('0' + hundredths % 10);
-    }
-    return text;
-}
-
-const char* sideName(Side side) {
-    return side == Side::kMin ? "min" : "max";
-}
 
 // The number of continuation bytes a UTF-8 sequence starting with lead needs,
 // and the range its first continuation byte must fall in (no overlong forms,
