@@ -1,7 +1,8 @@
 // Finds every pair of boxes that share some interior and every box resting on another, and hands each pair to a sink.
 //
-// Sections: handing the pairs over in batches; comparing two boxes; the sweep
-// through the cells of a grid; the search through a segment tree; findPairs.
+// Sections: the batch (handing the pairs over); comparing two boxes; the sweep
+// through the cells of a grid (sweepCells); the search through a segment tree
+// (searchTree); findPairs, which runs the sweep and, if it gives up, the tree.
 //
 // Every pair is found by one sweep along x inside the cells of a grid over y
 // and z. The search stops once its sink is full: the checker's is full past
@@ -36,12 +37,14 @@ namespace analysis {
 
 namespace {
 
+// ---- The batch ----
+
 constexpr std::size_t kBatchSize = 256;
 
 // The pairs found and not yet handed to the sink. The sink is called only
 // when the batch is full, or at a check when the pairs held back could have
-// filled it, so that the search stops at the same check as if every pair had
-// been handed over at once.
+// filled it, so that the search stops at the same check as if each pair had
+// been handed over as soon as it was found.
 struct Batch {
     const PairSink& sink;
     std::size_t room = 0;  // as the sink last said
@@ -67,8 +70,11 @@ bool full(Batch& batch) {
     return batch.room == 0;
 }
 
+// ---- Comparing two boxes ----
+
 // Compares box a with box b directly.
-inline void comparePair(Batch& batch, uint32_t a, uint32_t b, const Extent3& ea, const Extent3& eb) {
+inline void comparePair(Batch& batch, uint32_t a, uint32_t b, const Extent3& ea,
+                        const Extent3& eb) {
     Rect common;
     if (!footprintOverlap(ea, eb, common)) return;
     const int64_t z0 = std::max(ea.axes[2].low, eb.axes[2].low);
@@ -77,6 +83,8 @@ inline void comparePair(Batch& batch, uint32_t a, uint32_t b, const Extent3& ea,
     add(batch, MetPair{common.x1 - common.x0, common.y1 - common.y0, z1 - z0, a, b,
                        ea.axes[2].high == eb.axes[2].low});
 }
+
+// ---- The sweep through the cells ----
 
 constexpr uint64_t kMaxCellsPerBox = 64;
 constexpr std::size_t kMaxWideBoxes = 32;
@@ -316,6 +324,8 @@ bool sweepCells(const std::vector<Box>& boxes, const std::vector<uint32_t>& memb
     return true;
 }
 
+// ---- The search through a segment tree ----
+
 // A box as the segment-tree search sees it: along each axis, its low end as
 // value * 2^20 + index, so that no two low ends are equal, and its high end as
 // value * 2^20. In z the high end is one past the top, so that a box meets
@@ -418,6 +428,7 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
     Batch batch{sink};
     batch.room = sink.take(sink.context, nullptr, 0);
     if (!sweepCells(boxes, members, batch)) {
+        // The sweep gave up: what it holds back is dropped, and the sink forgets the rest.
         batch.held = 0;
         batch.found = 0;
         batch.room = sink.restart(sink.context);

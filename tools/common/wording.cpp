@@ -49,7 +49,8 @@ std::string frenchNumber(double value, int decimals) {
     std::string text = buffer;
     const std::size_t dot = text.find('.');
     std::string whole = text.substr(0, dot);
-    std::string result = (value < 0 && std::stod(text) != 0 ? "−" : "") + grouped(whole, kNoBreak);
+    const bool negative = value < 0 && std::stod(text) != 0;
+    std::string result = (negative ? "−" : "") + grouped(whole, kNoBreak);
     if (dot != std::string::npos) result += "," + text.substr(dot + 1);
     return result;
 }
