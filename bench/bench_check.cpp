@@ -12,7 +12,7 @@
 #include <unistd.h>
 
 #include "scene/scene.h"
-#include "tools/check/layout_check.h"
+#include "analysis/check.h"
 
 namespace {
 

@@ -11,7 +11,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "tools/check/layout_check.h"
+#include "analysis/check.h"
+#include "tools/check/check_tool.h"
+#include "tools/check/report.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/check/layout_check.h"
+#include "tools/check/check_tool.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);

@@ -1,34 +1,13 @@
 // What the loading plan says about a layout, in printed French: its totals, what each box rests on, and the checker's findings.
 #include "tools/plan/findings.h"
 
+#include "analysis/check.h"
 #include "scene/scene.h"
-#include "tools/check/layout_check.h"
+#include "tools/common/wording.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 
 namespace {
-
-const char kNoBreak[] = "\u00a0";
-
-// Digits grouped by three with non-breaking spaces.
-std::string grouped(std::string digits) {
-    std::string out;
-    const std::size_t first = digits.size() % 3 == 0 ? 3 : digits.size() % 3;
-    out = digits.substr(0, first);
-    for (std::size_t i = first; i < digits.size(); i += 3) out += kNoBreak + digits.substr(i, 3);
-    return out;
-}
-
-std::string volumeText(Volume volume) {
-    std::string digits;
-    do {
-        digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(volume % 10)));
-        volume /= 10;
-    } while (volume != 0);
-    return grouped(digits);
-}
 
 // "la boîte 3", "les boîtes 3 et 5", "les boîtes 2, 3 et 5".
 std::string boxList(const std::vector<int>& boxes) {
@@ -39,16 +18,6 @@ std::string boxList(const std::vector<int>& boxes) {
         text += std::to_string(boxes[i]);
     }
     return text;
-}
-
-const char* sideName(Side side) { return side == Side::kMin ? "min" : "max"; }
-
-// "85 %", "72,5 %", "33,33 %": the checker's two decimals, without trailing zeros.
-std::string percentText(double percent) {
-    std::string text = frenchNumber(percent, 2);
-    while (text.back() == '0') text.pop_back();
-    if (text.back() == ',') text.pop_back();
-    return text + kNoBreak + "%";
 }
 
 // What a box rests on at its own step: the floor and the boxes loaded before it.
@@ -71,7 +40,7 @@ std::string restText(const LayoutReport& report, int n) {
                " une fois chargée" + (later.size() > 1 ? "s" : "");
     }
     if (!s.onFloor || s.percent < 100 || !later.empty()) {
-        text += ", soutenue à " + percentText(s.percent);
+        text += ", soutenue à " + percentText(s.percent, ',') + kNoBreak + "%";
         if (!later.empty()) {
             text += " une fois " + boxList(later) + " chargée" + (later.size() > 1 ? "s" : "");
         }
@@ -80,21 +49,6 @@ std::string restText(const LayoutReport& report, int n) {
 }
 
 } // namespace
-
-std::string frenchNumber(double value, int decimals) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, std::fabs(value));
-    std::string text = buffer;
-    const std::size_t dot = text.find('.');
-    std::string whole = text.substr(0, dot);
-    std::string result = (value < 0 && std::stod(text) != 0 ? "−" : "") + grouped(whole);
-    if (dot != std::string::npos) result += "," + text.substr(dot + 1);
-    return result;
-}
-
-std::string frenchDimensions(double x, double y, double z) {
-    return frenchNumber(x, 0) + " × " + frenchNumber(y, 0) + " × " + frenchNumber(z, 0);
-}
 
 PlanFindings findPlanFindings(const Scene& scene, int supportThreshold) {
     Layout layout;
@@ -110,8 +64,8 @@ PlanFindings findPlanFindings(const Scene& scene, int supportThreshold) {
     const Container& c = scene.container;
     findings.summary.push_back("Conteneur : " + frenchDimensions(c.dimX, c.dimY, c.dimZ));
     findings.summary.push_back("Nombre de boîtes : " + std::to_string(report.boxCount));
-    findings.summary.push_back("Volume occupé : " + volumeText(report.boxVolume) + " sur " +
-                               volumeText(report.containerVolume));
+    findings.summary.push_back("Volume occupé : " + volumeText(report.boxVolume, kNoBreak) +
+                               " sur " + volumeText(report.containerVolume, kNoBreak));
     if (report.hasUtilisation) {
         findings.summary.push_back("Taux de remplissage : " +
                                    frenchNumber(report.utilisation, 1) + kNoBreak + "%");
@@ -127,9 +81,9 @@ PlanFindings findPlanFindings(const Scene& scene, int supportThreshold) {
     if (report.containerDegenerate) problem("Conteneur dégénéré (dimension nulle ou négative)");
     for (const Overlap& o : report.overlaps) {
         problem("Chevauchement des boîtes " + std::to_string(o.first) + " et " +
-                std::to_string(o.second) + " : volume " + volumeText(o.volume));
+                std::to_string(o.second) + " : volume " + volumeText(o.volume, kNoBreak));
         atBox(o.second, "Chevauche la boîte " + std::to_string(o.first) + " (volume " +
-                            volumeText(o.volume) + ")");
+                            volumeText(o.volume, kNoBreak) + ")");
     }
     for (const Crossing& x : report.outside) {
         const std::string where = std::string("axe ") + x.axis + ", côté " + sideName(x.side);
@@ -149,7 +103,7 @@ PlanFindings findPlanFindings(const Scene& scene, int supportThreshold) {
         atBox(box, "Instable : le centre de sa base n'est pas soutenu");
     }
     for (const SupportShortfall& s : report.support) {
-        const std::string share = percentText(s.percent);
+        const std::string share = percentText(s.percent, ',') + kNoBreak + "%";
         problem("Boîte " + std::to_string(s.box) + " soutenue à " + share + ", moins de " +
                 threshold);
         atBox(s.box, "Soutenue à " + share + " seulement, moins des " + threshold + " demandés");

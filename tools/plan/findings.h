@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+// The plan words its pages with the same numbers (frenchNumber, frenchDimensions).
+#include "tools/common/wording.h"
+
 struct Scene;
 
 // Every text is UTF-8 with French typography (accents, ×, non-breaking spaces).
@@ -19,9 +22,3 @@ struct PlanFindings {
 // later box is flagged there, and an overlap at the step of the later of its two boxes.
 // supportThreshold is the minimum supported percentage (-1: no such check).
 PlanFindings findPlanFindings(const Scene& scene, int supportThreshold);
-
-// A number with a decimal comma and the given decimals ("72,5"), digits grouped by three.
-std::string frenchNumber(double value, int decimals);
-
-// Three whole lengths as printed: "1 200 × 235 × 269".
-std::string frenchDimensions(double x, double y, double z);

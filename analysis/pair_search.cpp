@@ -1,0 +1,440 @@
+// Finds every pair of boxes that share some interior and every box resting on another, and hands each pair to a sink.
+//
+// Sections: the batch (handing the pairs over); comparing two boxes; the sweep
+// through the cells of a grid (sweepCells); the search through a segment tree
+// (searchTree); findPairs, which runs the sweep and, if it gives up, the tree.
+//
+// Every pair is found by one sweep along x inside the cells of a grid over y
+// and z. The search stops once its sink is full: the checker's is full past
+// kMaxListedOverlaps overlaps or kMaxContacts contacts, since boxes left piled
+// up in one place, or long planks laid across each other, would otherwise make
+// it list every pair.
+//
+// Each box takes part in the cells its interior meets in y and, in z, the
+// cells from its base up to and including its top face, so that a box and the
+// one standing on it share the cell of their common plane. Within a cell the
+// boxes come in order of their low x, and each is compared only with the boxes
+// of the same cell still open at that x. A pair met in several cells is taken
+// only in the cell that holds the low corner of what the two share (their
+// common volume, or their common rectangle in the plane where they meet). The
+// few boxes that would fill too many cells are compared with every box instead.
+//
+// Some layouts defeat the cells: long planks laid across each other with a
+// gap between the layers, or walls standing against the ends of a stack of
+// boards, share cells without touching, and the sweep would compare every
+// pair of them. Past a budget of comparisons that found nothing, or when the boxes would fill
+// more than a few cells each, the sweep gives up, and the search starts
+// again without cells, through a segment tree.
+#include "analysis/pair_search.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "analysis/check.h"
+#include "analysis/extent.h"
+
+namespace analysis {
+
+namespace {
+
+// ---- The batch ----
+
+constexpr std::size_t kBatchSize = 256;
+
+// The pairs found and not yet handed to the sink. The sink is called only
+// when the batch is full, or at a check when the pairs held back could have
+// filled it, so that the search stops at the same check as if each pair had
+// been handed over as soon as it was found.
+struct Batch {
+    const PairSink& sink;
+    std::size_t room = 0;  // as the sink last said
+    std::size_t held = 0;
+    uint64_t found = 0;  // every pair found, handed over or not
+    MetPair pairs[kBatchSize] = {};
+};
+
+void handOver(Batch& batch) {
+    batch.room = batch.sink.take(batch.sink.context, batch.pairs, batch.held);
+    batch.held = 0;
+}
+
+inline void add(Batch& batch, const MetPair& pair) {
+    batch.pairs[batch.held++] = pair;
+    ++batch.found;
+    if (batch.held == kBatchSize) handOver(batch);
+}
+
+// True once the sink is full: the search stops there.
+bool full(Batch& batch) {
+    if (batch.held >= batch.room) handOver(batch);
+    return batch.room == 0;
+}
+
+// ---- Comparing two boxes ----
+
+// Compares box a with box b directly.
+inline void comparePair(Batch& batch, uint32_t a, uint32_t b, const Extent3& ea,
+                        const Extent3& eb) {
+    Rect common;
+    if (!footprintOverlap(ea, eb, common)) return;
+    const int64_t z0 = std::max(ea.axes[2].low, eb.axes[2].low);
+    const int64_t z1 = std::min(ea.axes[2].high, eb.axes[2].high);
+    if (z1 < z0) return;
+    add(batch, MetPair{common.x1 - common.x0, common.y1 - common.y0, z1 - z0, a, b,
+                       ea.axes[2].high == eb.axes[2].low});
+}
+
+// ---- The sweep through the cells ----
+
+constexpr uint64_t kMaxCellsPerBox = 64;
+constexpr std::size_t kMaxWideBoxes = 32;
+constexpr uint64_t kMaxEntriesPerBox = 4;
+constexpr uint64_t kComparisonsPerEntry = 64;
+constexpr uint64_t kFreeComparisons = uint64_t{1} << 18;
+
+int bitsOf(uint64_t value) {
+    int bits = 0;
+    while (value >> bits) ++bits;
+    return bits;
+}
+
+// A box and its index, as the sweep reads them.
+struct Placed {
+    Box box;
+    uint32_t index;
+};
+
+// Sorts items stably by key(item), a number below 2^bits: a radix sort, least
+// significant digit first, on digits of 12 bits.
+template <typename T, typename Key>
+void radixSort(std::vector<T>& items, int bits, Key key) {
+    constexpr uint64_t kDigits = 1 << 12;
+    std::vector<T> spare(items.size());
+    std::vector<uint32_t> counts(kDigits + 1);
+    for (int shift = 0; shift < bits; shift += 12) {
+        std::fill(counts.begin(), counts.end(), 0);
+        for (const T& item : items) ++counts[((key(item) >> shift) & (kDigits - 1)) + 1];
+        for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
+        for (const T& item : items) spare[counts[(key(item) >> shift) & (kDigits - 1)]++] = item;
+        items.swap(spare);
+    }
+}
+
+// The boxes of members that are not wide, ordered by low x, carried along so
+// that the later passes read them in order.
+std::vector<Placed> byLowX(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
+                           const std::vector<char>& isWide, int64_t origin) {
+    std::vector<Placed> sorted;
+    sorted.reserve(members.size());
+    uint64_t largest = 0;
+    for (uint32_t i : members) {
+        if (isWide[i]) continue;
+        sorted.push_back(Placed{boxes[i], i});
+        largest = std::max(largest, uint64_t(boxExtent(boxes[i]).axes[0].low - origin));
+    }
+    radixSort(sorted, bitsOf(largest), [origin](const Placed& p) {
+        return uint64_t(boxExtent(p.box).axes[0].low - origin);
+    });
+    return sorted;
+}
+
+// The sides of the grid's cells in y and z, as powers of two: two to four times
+// the median size of the boxes, grown until few boxes fill too many cells.
+struct Grid {
+    int64_t originY = 0, originZ = 0;
+    int shiftY = 0, shiftZ = 0;
+    uint32_t cellY(int64_t y) const { return static_cast<uint32_t>(uint64_t(y - originY) >> shiftY); }
+    uint32_t cellZ(int64_t z) const { return static_cast<uint32_t>(uint64_t(z - originZ) >> shiftZ); }
+};
+
+struct CellRange {
+    uint32_t y0, y1, z0, z1;  // inclusive
+    uint64_t count() const { return uint64_t(y1 - y0 + 1) * uint64_t(z1 - z0 + 1); }
+};
+
+CellRange cellsOf(const Grid& grid, const Extent3& e) {
+    return CellRange{grid.cellY(e.axes[1].low), grid.cellY(e.axes[1].high - 1),
+                     grid.cellZ(e.axes[2].low), grid.cellZ(e.axes[2].high)};
+}
+
+// The side of a cell as a power of two: about twice the median size, but never
+// so small that a cell number needs more than 31 bits.
+int cellShift(int64_t span, int64_t median) {
+    return std::max(bitsOf(uint64_t(span)) - 31, bitsOf(uint64_t(median)) + 1);
+}
+
+int64_t medianSize(const std::vector<Box>& boxes, const std::vector<uint32_t>& members, int axis) {
+    std::vector<int64_t> sizes;
+    const std::size_t step = std::max<std::size_t>(1, members.size() / 1024);
+    for (std::size_t i = 0; i < members.size(); i += step) {
+        const Span span = boxExtent(boxes[members[i]]).axes[axis];
+        sizes.push_back(span.high - span.low);
+    }
+    std::nth_element(sizes.begin(), sizes.begin() + sizes.size() / 2, sizes.end());
+    return sizes[sizes.size() / 2];
+}
+
+// An open box of the sweep.
+struct Open {
+    int64_t x1, y0, y1, z0, z1;
+    uint32_t box;
+    uint8_t starts;  // 1: starts in the cell's row, 2: in its layer
+};
+
+// In a cell entry, where its box starts, above the index of the box: shifted
+// down, the same 1 (the cell's row) and 2 (its layer) that Open::starts keeps.
+constexpr int kStartsShift = 30;
+constexpr uint32_t kStartsRow = 1u << kStartsShift;
+constexpr uint32_t kStartsLayer = 2u << kStartsShift;
+constexpr uint32_t kIndexMask = kStartsRow - 1;
+static_assert(kMaxCheckedBoxes <= kIndexMask, "a box index must leave room for the flags");
+
+// The search through the cells. False when it gave up, past its budget of
+// comparisons, before the search was done or stopped.
+// members: the boxes with no dimension of 0.
+bool sweepCells(const std::vector<Box>& boxes, const std::vector<uint32_t>& members, Batch& batch) {
+    if (members.size() < 2) return true;
+    Grid grid;
+    int64_t originX = INT64_MAX, topX = INT64_MIN, topY = INT64_MIN, topZ = INT64_MIN;
+    grid.originY = grid.originZ = INT64_MAX;
+    for (uint32_t i : members) {
+        const Extent3 e = boxExtent(boxes[i]);
+        originX = std::min(originX, e.axes[0].low);
+        grid.originY = std::min(grid.originY, e.axes[1].low);
+        grid.originZ = std::min(grid.originZ, e.axes[2].low);
+        topX = std::max(topX, e.axes[0].high);
+        topY = std::max(topY, e.axes[1].high);
+        topZ = std::max(topZ, e.axes[2].high);
+    }
+    grid.shiftY = cellShift(topY - grid.originY, medianSize(boxes, members, 1));
+    grid.shiftZ = cellShift(topZ - grid.originZ, medianSize(boxes, members, 2));
+    std::vector<uint32_t> wide;
+    uint64_t entries = 0, cellCount = 0;
+    uint32_t rows = 0;
+    for (;;) {
+        wide.clear();
+        entries = 0;
+        rows = grid.cellY(topY - 1) + 1;
+        cellCount = uint64_t(grid.cellZ(topZ) + 1) * rows;
+        for (uint32_t i : members) {
+            uint64_t count = cellsOf(grid, boxExtent(boxes[i])).count();
+            if (count > kMaxCellsPerBox) {
+                wide.push_back(i);
+                if (wide.size() > kMaxWideBoxes) break;
+            } else {
+                entries += count;
+            }
+        }
+        // Few wide boxes, and every cell number (z * rows + y) within 32 bits.
+        if (wide.size() <= kMaxWideBoxes && cellCount <= (uint64_t{1} << 32)) break;
+        ++grid.shiftY;
+        ++grid.shiftZ;
+    }
+
+    // Boxes that fill many cells each would take much memory: the search goes without cells.
+    if (entries > kMaxEntriesPerBox * members.size()) return false;
+
+    // The wide boxes against every other box, each pair once.
+    std::vector<char> isWide(boxes.size(), 0);
+    for (uint32_t w : wide) isWide[w] = 1;
+    for (uint32_t w : wide) {
+        if (full(batch)) return true;
+        for (uint32_t i : members) {
+            if (i == w || (isWide[i] && i < w)) continue;
+            comparePair(batch, w, i, boxExtent(boxes[w]), boxExtent(boxes[i]));
+        }
+    }
+
+    // Every cell a box meets, listed in order of low x and then sorted by cell
+    // with a stable radix sort, so that each cell's boxes stay in order of x.
+    // Each entry also holds the span of its box in x, in units of 2^shiftX and
+    // rounded outwards, so that a box which meets no other of the cell in x is
+    // passed over without being read.
+    const int shiftX = std::max(0, bitsOf(uint64_t(topX - originX)) - 31);
+    struct Entry {
+        uint32_t cell;  // z * rows + y
+        uint32_t index;  // of the box, with kStartsRow and kStartsLayer
+        uint32_t x0, x1;
+    };
+    std::vector<Entry> cells;
+    cells.reserve(entries);
+    for (const Placed& p : byLowX(boxes, members, isWide, originX)) {
+        const Extent3 e = boxExtent(p.box);
+        const CellRange r = cellsOf(grid, e);
+        const auto x0 = static_cast<uint32_t>(uint64_t(e.axes[0].low - originX) >> shiftX);
+        const auto x1 = static_cast<uint32_t>(
+            (uint64_t(e.axes[0].high - originX) + (uint64_t{1} << shiftX) - 1) >> shiftX);
+        for (uint32_t z = r.z0; z <= r.z1; ++z) {
+            for (uint32_t y = r.y0; y <= r.y1; ++y) {
+                const uint32_t starts = (y == r.y0 ? kStartsRow : 0u) | (z == r.z0 ? kStartsLayer : 0u);
+                cells.push_back(Entry{z * rows + y, p.index | starts, x0, x1});
+            }
+        }
+    }
+    radixSort(cells, bitsOf(cellCount - 1), [](const Entry& e) { return e.cell; });
+
+    // A pair is taken in the cell where its low corner lies, that is where one
+    // of the two starts in y and one of the two starts in z. The open boxes of
+    // a cell keep where they start, and two boxes are compared only when
+    // together they make up such a pair. reach is the far end in x of the
+    // cell's boxes met so far.
+    std::vector<Open> open;
+    uint32_t reach = 0;
+    const uint64_t budget = kComparisonsPerEntry * cells.size() + kFreeComparisons;
+    uint64_t comparisons = 0;
+    for (std::size_t k = 0; k < cells.size(); ++k) {
+        const Entry& entry = cells[k];
+        if (k == 0 || entry.cell != cells[k - 1].cell) reach = 0;
+        const bool metBefore = entry.x0 < reach;
+        const bool metAfter = k + 1 < cells.size() && cells[k + 1].cell == entry.cell &&
+                              cells[k + 1].x0 < entry.x1;
+        reach = std::max(reach, entry.x1);
+        if (!metBefore) open.clear();
+        if (!metBefore && !metAfter) continue;
+        if (full(batch)) return true;
+        comparisons += open.size();
+        if (comparisons > budget + batch.found) return false;
+        const uint32_t index = entry.index & kIndexMask;
+        const Extent3 e = boxExtent(boxes[index]);
+        const int starts = static_cast<int>(entry.index >> kStartsShift);
+        std::size_t stillOpen = open.size();
+        for (std::size_t j = 0; j < stillOpen;) {
+            const Open& a = open[j];
+            if (a.x1 <= e.axes[0].low) {
+                open[j] = open[--stillOpen];
+                continue;
+            }
+            ++j;
+            if ((a.starts | starts) != 3) continue;
+            const int64_t y0 = std::max(a.y0, e.axes[1].low);
+            const int64_t y1 = std::min(a.y1, e.axes[1].high);
+            if (y1 <= y0) continue;
+            const int64_t z0 = std::max(a.z0, e.axes[2].low);
+            const int64_t z1 = std::min(a.z1, e.axes[2].high);
+            if (z1 < z0) continue;
+            const int64_t xLength = std::min(a.x1, e.axes[0].high) - e.axes[0].low;
+            add(batch, MetPair{xLength, y1 - y0, z1 - z0, a.box, index, a.z1 == e.axes[2].low});
+        }
+        open.resize(stillOpen);
+        if (metAfter) {
+            open.push_back(Open{e.axes[0].high, e.axes[1].low, e.axes[1].high, e.axes[2].low,
+                                e.axes[2].high, index, static_cast<uint8_t>(starts)});
+        }
+    }
+    return true;
+}
+
+// ---- The search through a segment tree ----
+
+// A box as the segment-tree search sees it: along each axis, its low end as
+// value * 2^20 + index, so that no two low ends are equal, and its high end as
+// value * 2^20. In z the high end is one past the top, so that a box meets
+// the one standing on it. Two boxes meet along an axis when each starts
+// before the other ends, as their spans do.
+constexpr int kKeyShift = 20;
+static_assert(kMaxCheckedBoxes < (int64_t{1} << kKeyShift), "a box index must fit below the key's value");
+
+struct Keyed {
+    int64_t lo[3], hi[3];
+    uint32_t box;
+};
+
+Keyed keyedOf(const Box& box, uint32_t index) {
+    const Extent3 e = boxExtent(box);
+    Keyed k;
+    for (int axis = 0; axis < 3; ++axis) {
+        k.lo[axis] = e.axes[axis].low * (int64_t{1} << kKeyShift) + index;
+        k.hi[axis] = (e.axes[axis].high + (axis == 2)) * (int64_t{1} << kKeyShift);
+    }
+    k.box = index;
+    return k;
+}
+
+using KeyedIt = std::vector<Keyed>::iterator;
+
+struct TreeSearch {
+    const std::vector<Box>& boxes;
+    Batch& batch;
+};
+
+// Reports the pairs of an interval box i and a point box p, where p starts
+// inside i along axis, so that each pair is met once: a sweep along x over both
+// sets. Along x alone, only the pairs where p starts inside i. comparePair
+// tells whether the two share anything along the other axes.
+void scanPairs(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i1, int axis) {
+    auto lowerX = [](const Keyed& a, const Keyed& b) { return a.lo[0] < b.lo[0]; };
+    std::sort(p0, p1, lowerX);
+    std::sort(i0, i1, lowerX);
+    auto report = [&t, axis](const Keyed& i, const Keyed& p) {
+        if (axis > 0 && !(i.lo[axis] < p.lo[axis] && p.lo[axis] < i.hi[axis])) return;
+        comparePair(t.batch, i.box, p.box, boxExtent(t.boxes[i.box]), boxExtent(t.boxes[p.box]));
+    };
+    while (p0 != p1 && i0 != i1 && !full(t.batch)) {
+        if (i0->lo[0] < p0->lo[0]) {
+            for (KeyedIt p = p0; p != p1 && p->lo[0] < i0->hi[0]; ++p) report(*i0, *p);
+            ++i0;
+        } else {
+            for (KeyedIt i = i0; axis > 0 && i != i1 && i->lo[0] < p0->hi[0]; ++i) report(*i, *p0);
+            ++p0;
+        }
+    }
+}
+
+constexpr std::ptrdiff_t kScanBelow = 64;
+
+// The pairs of an interval box and a point box whose low end along axis lies
+// in [lo, hi) and inside the interval box, met along the axes below it: a
+// segment tree over the points' low ends, built as it is walked. An interval
+// box that covers the whole segment goes down to the next axis, once with each
+// role, since along that axis either of the two may start inside the other.
+void searchSegments(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i1, int64_t lo,
+                    int64_t hi, int axis) {
+    if (p0 == p1 || i0 == i1 || full(t.batch)) return;
+    if (axis == 0 || p1 - p0 < kScanBelow || i1 - i0 < kScanBelow) {
+        scanPairs(t, p0, p1, i0, i1, axis);
+        return;
+    }
+    const KeyedIt spanning = std::partition(i0, i1, [lo, hi, axis](const Keyed& i) {
+        return i.lo[axis] < lo && hi <= i.hi[axis];
+    });
+    searchSegments(t, p0, p1, i0, spanning, INT64_MIN, INT64_MAX, axis - 1);
+    searchSegments(t, i0, spanning, p0, p1, INT64_MIN, INT64_MAX, axis - 1);
+    const KeyedIt middle = p0 + (p1 - p0) / 2;
+    std::nth_element(p0, middle, p1, [axis](const Keyed& a, const Keyed& b) { return a.lo[axis] < b.lo[axis]; });
+    const int64_t split = middle->lo[axis];
+    KeyedIt part = std::partition(spanning, i1, [split, axis](const Keyed& i) { return i.lo[axis] < split; });
+    searchSegments(t, p0, middle, spanning, part, lo, split, axis);
+    part = std::partition(spanning, i1, [split, axis](const Keyed& i) { return split < i.hi[axis]; });
+    searchSegments(t, middle, p1, spanning, part, split, hi, axis);
+}
+
+// The search without cells: each box, as an interval, against each box, as a
+// point, in time that grows with the pairs that meet rather than with the
+// pairs that share a cell.
+void searchTree(const std::vector<Box>& boxes, const std::vector<uint32_t>& members, Batch& batch) {
+    std::vector<Keyed> points;
+    points.reserve(members.size());
+    for (uint32_t i : members) points.push_back(keyedOf(boxes[i], i));
+    std::vector<Keyed> intervals(points);
+    TreeSearch t{boxes, batch};
+    searchSegments(t, points.begin(), points.end(), intervals.begin(), intervals.end(), INT64_MIN,
+                   INT64_MAX, 2);
+}
+
+} // namespace
+
+void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
+               const PairSink& sink) {
+    Batch batch{sink};
+    batch.room = sink.take(sink.context, nullptr, 0);
+    if (!sweepCells(boxes, members, batch)) {
+        // The sweep gave up: what it holds back is dropped, and the sink forgets the rest.
+        batch.held = 0;
+        batch.found = 0;
+        batch.room = sink.restart(sink.context);
+        searchTree(boxes, members, batch);
+    }
+    handOver(batch);
+}
+
+} // namespace analysis
