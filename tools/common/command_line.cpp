@@ -156,3 +156,10 @@ Error writeHelp(const ToolSpec& tool, std::ostream& out) {
     if (out) return {};
     return {ErrorKind::kFailed, std::string(tool.name) + " : impossible d'ecrire l'aide"};
 }
+
+Error startTool(const ToolSpec& tool, const std::vector<std::string>& args, std::ostream& out,
+                CommandLine& line) {
+    line = readCommandLine(tool, args);
+    if (!line.error.empty()) return {ErrorKind::kRefused, line.error};
+    return line.help ? writeHelp(tool, out) : Error{};
+}

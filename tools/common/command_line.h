@@ -63,3 +63,8 @@ std::string helpText(const ToolSpec& tool);
 
 // Writes helpText() to out: kFailed, with its line, when it cannot be written.
 Error writeHelp(const ToolSpec& tool, std::ostream& out);
+
+// What every tool does first: reads the command line into line and, when --help is asked,
+// writes the help to out. kRefused with the line on a bad argument.
+Error startTool(const ToolSpec& tool, const std::vector<std::string>& args, std::ostream& out,
+                CommandLine& line);

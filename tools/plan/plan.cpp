@@ -258,27 +258,17 @@ bool writePlan(FILE* file, const PlanOptions& options, const Scene& scene,
 
 } // namespace
 
-bool parsePlanArgs(const std::vector<std::string>& args, PlanOptions& options,
-                   std::string& error) {
-    const CommandLine line = readCommandLine(kPlanTool, args);
-    error = line.error;
-    options.help = line.help;
-    if (!error.empty() || line.help) return error.empty();
+Error runPlan(const std::vector<std::string>& args, std::ostream& out) {
+    CommandLine line;
+    const Error start = startTool(kPlanTool, args, out, line);
+    if (start.kind != ErrorKind::kNone || line.help) return start;
+    PlanOptions options{line.operands[0], line.operands[1]};
     const OptionValue& support = optionValue(kPlanTool, line, "support");
     if (support.given) options.supportThreshold = static_cast<int>(support.number);
-    options.layout = line.operands[0];
-    options.output = line.operands[1];
-    return true;
-}
-
-Error runPlan(const std::vector<std::string>& args, std::ostream& out) {
-    PlanOptions options;
-    std::string error;
-    if (!parsePlanArgs(args, options, error)) return {ErrorKind::kRefused, error};
-    if (options.help) return writeHelp(kPlanTool, out);
     Scene scene;
-    Error refusal = loadPictureScene(options.layout, scene);
-    if (refusal.kind != ErrorKind::kNone) return refusal;
+    if (Error refusal = loadPictureScene(options.layout, scene); refusal.kind != ErrorKind::kNone) {
+        return refusal;
+    }
     return writeWithPictures(
         "boxview-plan", options.output, options.layout,
         [&](const PictureMaker& maker, FILE* file, std::string& failure) {

@@ -20,15 +20,9 @@ struct PlanOptions {
     std::string layout;
     std::string output;
     int supportThreshold = -1;  // -1: no support threshold
-    bool help = false;
 };
 
-// Reads the command line: LAYOUT PLAN.pdf and --support P (a percentage 0..100), or --help.
-// On a bad argument returns false with a one-line French message in error.
-bool parsePlanArgs(const std::vector<std::string>& args, PlanOptions& options,
-                   std::string& error);
-
-// The whole program: kRefused for bad arguments, a refused layout or a refused output,
+// The whole program, on LAYOUT PLAN.pdf [--support P] or --help: kRefused for bad arguments, a refused layout or a refused output,
 // kFailed when a picture or the PDF cannot be made. The help asked by --help goes to out;
 // the PDF goes to standard output for "-".
 Error runPlan(const std::vector<std::string>& args, std::ostream& out);

@@ -89,14 +89,8 @@ bool encodePng(FILE* file, int width, int height, const std::vector<uint8_t>& rg
            writeRows(writer.png, writer.info, file, width, height, rgb.data());
 }
 
-} // namespace
-
-bool parseShotArgs(const std::vector<std::string>& args, ShotOptions& options,
-                   std::string& error) {
-    const CommandLine line = readCommandLine(kShotTool, args);
-    error = line.error;
-    options.help = line.help;
-    if (!error.empty() || line.help) return error.empty();
+// The options of a command line read without error or help.
+bool shotOptions(const CommandLine& line, ShotOptions& options, std::string& error) {
     const auto take = [&](const char* name, auto& field) {
         const OptionValue& value = optionValue(kShotTool, line, name);
         if (value.given) field = static_cast<std::remove_reference_t<decltype(field)>>(value.number);
@@ -109,10 +103,10 @@ bool parseShotArgs(const std::vector<std::string>& args, ShotOptions& options,
     options.hasAngle = take("angle", options.angle);
     options.hasDistance = take("distance", options.distance);
     if (std::fabs(options.distance) > kMaxDistance) {
-        std::ostringstream line;
-        line << "boxview-shot : distance hors de -10000000..10000000 (--distance) : "
+        std::ostringstream text;
+        text << "boxview-shot : distance hors de -10000000..10000000 (--distance) : "
              << options.distance;
-        error = line.str();
+        error = text.str();
         return false;
     }
     options.rotX = std::fmod(options.rotX, kFullTurnDegrees);
@@ -123,14 +117,27 @@ bool parseShotArgs(const std::vector<std::string>& args, ShotOptions& options,
     return true;
 }
 
+} // namespace
+
+bool parseShotArgs(const std::vector<std::string>& args, ShotOptions& options,
+                   std::string& error) {
+    const CommandLine line = readCommandLine(kShotTool, args);
+    error = line.error;
+    options.help = line.help;
+    return error.empty() && (line.help || shotOptions(line, options, error));
+}
+
 Error runShot(const std::vector<std::string>& args, std::ostream& out) {
+    CommandLine line;
+    const Error start = startTool(kShotTool, args, out, line);
+    if (start.kind != ErrorKind::kNone || line.help) return start;
     ShotOptions options;
     std::string error;
-    if (!parseShotArgs(args, options, error)) return {ErrorKind::kRefused, error};
-    if (options.help) return writeHelp(kShotTool, out);
+    if (!shotOptions(line, options, error)) return {ErrorKind::kRefused, error};
     Scene scene;
-    Error refusal = loadPictureScene(options.layout, scene);
-    if (refusal.kind != ErrorKind::kNone) return refusal;
+    if (Error refusal = loadPictureScene(options.layout, scene); refusal.kind != ErrorKind::kNone) {
+        return refusal;
+    }
     const int32_t boxes = boxesInTable(scene.boxCount);
     if (options.hasUpto && options.upto > boxes) {
         return {ErrorKind::kRefused, "boxview-shot : etape " + std::to_string(options.upto) +
