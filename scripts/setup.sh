@@ -9,7 +9,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-liberation
   libpng-dev nlohmann-json3-dev libboost-dev libcairo2-dev poppler-utils
   libgtest-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang clang-format libclang-rt-14-dev
   xvfb xauth xdotool x11-apps imagemagick libx11-dev
 )
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything, and runs every test: the plain
-# build, the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
+# Installs what is missing, checks that the code is formatted, builds everything, and runs every
+# test: the plain build, the same suite under AddressSanitizer and UndefinedBehaviorSanitizer,
 # and a bounded fuzzing run of the layout loader.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -8,6 +8,9 @@ root=$(pwd)
 jobs=$(nproc)
 
 ./scripts/setup.sh
+
+echo "== Mise en forme (clang-format)"
+git ls-files '*.c' '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 echo "== Construction et tests"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
