@@ -14,8 +14,8 @@ namespace {
 constexpr char kAxisNames[3] = {'x', 'y', 'z'};
 
 Extent3 containerExtent(const Container& container) {
-    return Extent3{{spanOf(0, container.dimX), spanOf(0, container.dimY),
-                    spanOf(0, container.dimZ)}};
+    return Extent3{
+        {spanOf(0, container.dimX), spanOf(0, container.dimY), spanOf(0, container.dimZ)}};
 }
 
 // Volume of a box with three non-negative lengths, each at most 2^31.
@@ -29,13 +29,9 @@ Volume volumeOf(const Extent3& extent) {
                    extent.axes[2].high - extent.axes[2].low);
 }
 
-bool isDegenerate(const Box& box) {
-    return box.dimX <= 0 || box.dimY <= 0 || box.dimZ <= 0;
-}
+bool isDegenerate(const Box& box) { return box.dimX <= 0 || box.dimY <= 0 || box.dimZ <= 0; }
 
-bool hasZeroDimension(const Box& box) {
-    return box.dimX == 0 || box.dimY == 0 || box.dimZ == 0;
-}
+bool hasZeroDimension(const Box& box) { return box.dimX == 0 || box.dimY == 0 || box.dimZ == 0; }
 
 // A box resting on another.
 struct Contact {
@@ -53,9 +49,7 @@ struct Found {
 };
 
 // The contacts met so far, whether or not they hold anything up.
-std::size_t contactsMet(const Found& found) {
-    return found.contacts.size() + found.touches;
-}
+std::size_t contactsMet(const Found& found) { return found.contacts.size() + found.touches; }
 
 // How many more pairs may come before more overlaps are found than a report
 // lists, or more contacts than a check keeps; 0 once that happened, and the
@@ -92,7 +86,7 @@ std::size_t forgetPairs(void* context) {
     return roomLeft(found);
 }
 
-} // namespace
+}  // namespace
 
 LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
     LayoutReport report;
@@ -102,8 +96,8 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
     report.boxCount = static_cast<int>(boxes.size());
 
     Extent3 container = containerExtent(layout.container);
-    report.containerDegenerate = layout.container.dimX <= 0 || layout.container.dimY <= 0 ||
-                                 layout.container.dimZ <= 0;
+    report.containerDegenerate =
+        layout.container.dimX <= 0 || layout.container.dimY <= 0 || layout.container.dimZ <= 0;
     report.containerVolume = report.containerDegenerate ? 0 : volumeOf(container);
 
     std::vector<char> solid;
@@ -147,7 +141,8 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
         for (std::size_t i = 1; i <= boxes.size(); ++i) underStarts[i] += underStarts[i - 1];
         report.restsOn.resize(contacts.size());
         std::vector<uint32_t> next(underStarts.begin(), underStarts.end() - 1);
-        for (const Contact& c : contacts) report.restsOn[next[c.upper]++] = static_cast<int>(c.lower) + 1;
+        for (const Contact& c : contacts)
+            report.restsOn[next[c.upper]++] = static_cast<int>(c.lower) + 1;
     }
 
     report.supports.resize(boxes.size());
@@ -199,9 +194,10 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
         }
     }
 
-    std::sort(report.overlaps.begin(), report.overlaps.end(), [](const Overlap& a, const Overlap& b) {
-        return a.first != b.first ? a.first < b.first : a.second < b.second;
-    });
+    std::sort(report.overlaps.begin(), report.overlaps.end(),
+              [](const Overlap& a, const Overlap& b) {
+                  return a.first != b.first ? a.first < b.first : a.second < b.second;
+              });
     if (report.overlapsCut) report.overlaps.resize(kMaxListedOverlaps);
 
     if (report.containerVolume != 0) {

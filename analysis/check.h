@@ -44,14 +44,14 @@ struct Crossing {
 
 struct CheckSettings {
     int supportThreshold = -1;  // -1: no --support; else report boxes supported below it (%)
-    bool order = false;  // judge each box with only the lower-numbered boxes present
+    bool order = false;         // judge each box with only the lower-numbered boxes present
 };
 
 // What one box stands on. Only boxes with three positive dimensions get a filled entry.
 // The numbers of the boxes it rests on are LayoutReport::restsOn[firstRest] and the
 // restCount - 1 that follow, ascending; the last laterCount of them are loaded after it.
 struct BoxSupport {
-    bool onFloor = false;  // part of its base rests on the container floor
+    bool onFloor = false;   // part of its base rests on the container floor
     bool floating = false;  // base above the floor and nothing under it
     bool unstable = false;  // centre of the base outside the convex hull of its contacts
     uint32_t firstRest = 0;
@@ -75,22 +75,24 @@ struct LayoutReport {
     int boxCount = 0;  // boxes actually checked: 0 when the file says 0 or less
     CheckSettings settings;
     Volume containerVolume = 0;
-    Volume boxVolume = 0;  // only boxes whose three dimensions are positive
-    bool hasUtilisation = false;  // false when the container volume is 0
-    double utilisation = 0.0;  // box volume / container volume x 100
+    Volume boxVolume = 0;              // only boxes whose three dimensions are positive
+    bool hasUtilisation = false;       // false when the container volume is 0
+    double utilisation = 0.0;          // box volume / container volume x 100
     bool containerDegenerate = false;  // a container dimension of 0 or less
     std::vector<Overlap> overlaps;
-    bool overlapsCut = false;  // more than kMaxListedOverlaps: supports, restsOn and the lists below are left empty
-    bool contactsCut = false;  // more than kMaxContacts: the same, and the overlaps are those found before the stop
+    bool overlapsCut =
+        false;  // more than kMaxListedOverlaps: supports, restsOn and the lists below are left empty
+    bool contactsCut =
+        false;  // more than kMaxContacts: the same, and the overlaps are those found before the stop
     std::vector<Crossing> outside;
     std::vector<int> degenerate;
     std::vector<BoxSupport> supports;  // supports[n - 1] for box n, judged on the whole load
-    std::vector<int> restsOn;  // what each box rests on, box after box (see BoxSupport)
+    std::vector<int> restsOn;          // what each box rests on, box after box (see BoxSupport)
     // Judged on the whole load, or with settings.order as each box was when it was loaded.
     std::vector<int> floating;
     std::vector<int> unstable;
     std::vector<SupportShortfall> support;  // only with a threshold
-    std::vector<OrderIssue> order;  // only with settings.order
+    std::vector<OrderIssue> order;          // only with settings.order
 };
 
 // Measures the layout. A box spans from its corner to corner + dimension on

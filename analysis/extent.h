@@ -24,8 +24,8 @@ struct Extent3 {
 };
 
 [[gnu::always_inline]] inline Extent3 boxExtent(const Box& box) {
-    return Extent3{{spanOf(box.posX, box.dimX), spanOf(box.posY, box.dimY),
-                    spanOf(box.posZ, box.dimZ)}};
+    return Extent3{
+        {spanOf(box.posX, box.dimX), spanOf(box.posY, box.dimY), spanOf(box.posZ, box.dimZ)}};
 }
 
 // A rectangle of the plane, half-open, with positive sides.
@@ -40,4 +40,4 @@ inline bool footprintOverlap(const Extent3& a, const Extent3& b, Rect& common) {
     return common.x0 < common.x1 && common.y0 < common.y1;
 }
 
-} // namespace analysis
+}  // namespace analysis

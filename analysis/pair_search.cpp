@@ -143,8 +143,12 @@ std::vector<Placed> byLowX(const std::vector<Box>& boxes, const std::vector<uint
 struct Grid {
     int64_t originY = 0, originZ = 0;
     int shiftY = 0, shiftZ = 0;
-    uint32_t cellY(int64_t y) const { return static_cast<uint32_t>(uint64_t(y - originY) >> shiftY); }
-    uint32_t cellZ(int64_t z) const { return static_cast<uint32_t>(uint64_t(z - originZ) >> shiftZ); }
+    uint32_t cellY(int64_t y) const {
+        return static_cast<uint32_t>(uint64_t(y - originY) >> shiftY);
+    }
+    uint32_t cellZ(int64_t z) const {
+        return static_cast<uint32_t>(uint64_t(z - originZ) >> shiftZ);
+    }
 };
 
 struct CellRange {
@@ -252,7 +256,7 @@ bool sweepCells(const std::vector<Box>& boxes, const std::vector<uint32_t>& memb
     // passed over without being read.
     const int shiftX = std::max(0, bitsOf(uint64_t(topX - originX)) - 31);
     struct Entry {
-        uint32_t cell;  // z * rows + y
+        uint32_t cell;   // z * rows + y
         uint32_t index;  // of the box, with kStartsRow and kStartsLayer
         uint32_t x0, x1;
     };
@@ -266,7 +270,8 @@ bool sweepCells(const std::vector<Box>& boxes, const std::vector<uint32_t>& memb
             (uint64_t(e.axes[0].high - originX) + (uint64_t{1} << shiftX) - 1) >> shiftX);
         for (uint32_t z = r.z0; z <= r.z1; ++z) {
             for (uint32_t y = r.y0; y <= r.y1; ++y) {
-                const uint32_t starts = (y == r.y0 ? kStartsRow : 0u) | (z == r.z0 ? kStartsLayer : 0u);
+                const uint32_t starts =
+                    (y == r.y0 ? kStartsRow : 0u) | (z == r.z0 ? kStartsLayer : 0u);
                 cells.push_back(Entry{z * rows + y, p.index | starts, x0, x1});
             }
         }
@@ -286,8 +291,8 @@ bool sweepCells(const std::vector<Box>& boxes, const std::vector<uint32_t>& memb
         const Entry& entry = cells[k];
         if (k == 0 || entry.cell != cells[k - 1].cell) reach = 0;
         const bool metBefore = entry.x0 < reach;
-        const bool metAfter = k + 1 < cells.size() && cells[k + 1].cell == entry.cell &&
-                              cells[k + 1].x0 < entry.x1;
+        const bool metAfter =
+            k + 1 < cells.size() && cells[k + 1].cell == entry.cell && cells[k + 1].x0 < entry.x1;
         reach = std::max(reach, entry.x1);
         if (!metBefore) open.clear();
         if (!metBefore && !metAfter) continue;
@@ -332,7 +337,8 @@ bool sweepCells(const std::vector<Box>& boxes, const std::vector<uint32_t>& memb
 // the one standing on it. Two boxes meet along an axis when each starts
 // before the other ends, as their spans do.
 constexpr int kKeyShift = 20;
-static_assert(kMaxCheckedBoxes < (int64_t{1} << kKeyShift), "a box index must fit below the key's value");
+static_assert(kMaxCheckedBoxes < (int64_t{1} << kKeyShift),
+              "a box index must fit below the key's value");
 
 struct Keyed {
     int64_t lo[3], hi[3];
@@ -394,17 +400,19 @@ void searchSegments(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i
         scanPairs(t, p0, p1, i0, i1, axis);
         return;
     }
-    const KeyedIt spanning = std::partition(i0, i1, [lo, hi, axis](const Keyed& i) {
-        return i.lo[axis] < lo && hi <= i.hi[axis];
-    });
+    const KeyedIt spanning = std::partition(
+        i0, i1, [lo, hi, axis](const Keyed& i) { return i.lo[axis] < lo && hi <= i.hi[axis]; });
     searchSegments(t, p0, p1, i0, spanning, INT64_MIN, INT64_MAX, axis - 1);
     searchSegments(t, i0, spanning, p0, p1, INT64_MIN, INT64_MAX, axis - 1);
     const KeyedIt middle = p0 + (p1 - p0) / 2;
-    std::nth_element(p0, middle, p1, [axis](const Keyed& a, const Keyed& b) { return a.lo[axis] < b.lo[axis]; });
+    std::nth_element(p0, middle, p1,
+                     [axis](const Keyed& a, const Keyed& b) { return a.lo[axis] < b.lo[axis]; });
     const int64_t split = middle->lo[axis];
-    KeyedIt part = std::partition(spanning, i1, [split, axis](const Keyed& i) { return i.lo[axis] < split; });
+    KeyedIt part =
+        std::partition(spanning, i1, [split, axis](const Keyed& i) { return i.lo[axis] < split; });
     searchSegments(t, p0, middle, spanning, part, lo, split, axis);
-    part = std::partition(spanning, i1, [split, axis](const Keyed& i) { return split < i.hi[axis]; });
+    part =
+        std::partition(spanning, i1, [split, axis](const Keyed& i) { return split < i.hi[axis]; });
     searchSegments(t, middle, p1, spanning, part, split, hi, axis);
 }
 
@@ -421,7 +429,7 @@ void searchTree(const std::vector<Box>& boxes, const std::vector<uint32_t>& memb
                    INT64_MAX, 2);
 }
 
-} // namespace
+}  // namespace
 
 void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
                const PairSink& sink) {
@@ -437,4 +445,4 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
     handOver(batch);
 }
 
-} // namespace analysis
+}  // namespace analysis

@@ -36,4 +36,4 @@ struct PairSink {
 void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
                const PairSink& sink);
 
-} // namespace analysis
+}  // namespace analysis

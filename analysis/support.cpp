@@ -70,8 +70,10 @@ uint64_t unionArea(const std::vector<Rect>& rects, Scratch& s) {
     for (const Scratch::Edge& edge : s.edges) {
         area += s.covered[1] * static_cast<uint64_t>(edge.x - previousX);
         previousX = edge.x;
-        int from = static_cast<int>(std::lower_bound(s.ys.begin(), s.ys.end(), edge.y0) - s.ys.begin());
-        int to = static_cast<int>(std::lower_bound(s.ys.begin(), s.ys.end(), edge.y1) - s.ys.begin());
+        int from =
+            static_cast<int>(std::lower_bound(s.ys.begin(), s.ys.end(), edge.y0) - s.ys.begin());
+        int to =
+            static_cast<int>(std::lower_bound(s.ys.begin(), s.ys.end(), edge.y1) - s.ys.begin());
         coverRange(s, 1, 0, slots, from, to, edge.delta);
     }
     return area;
@@ -102,9 +104,10 @@ bool centreSupported(const Extent3& box, const std::vector<Rect>& rects, Scratch
             for (int64_t y : {r.y0, r.y1}) s.points.push_back({2 * x, 2 * y});
         }
     }
-    std::sort(s.points.begin(), s.points.end(), [](const Scratch::Point& a, const Scratch::Point& b) {
-        return a.x != b.x ? a.x < b.x : a.y < b.y;
-    });
+    std::sort(s.points.begin(), s.points.end(),
+              [](const Scratch::Point& a, const Scratch::Point& b) {
+                  return a.x != b.x ? a.x < b.x : a.y < b.y;
+              });
     // Andrew's monotone chain, counter-clockwise, collinear points dropped.
     s.hull.assign(2 * s.points.size(), {});
     std::size_t k = 0;
@@ -122,7 +125,7 @@ bool centreSupported(const Extent3& box, const std::vector<Rect>& rects, Scratch
     return true;
 }
 
-} // namespace
+}  // namespace
 
 Judgement judge(const Extent3& box, const std::vector<Rect>& rects, Scratch& s) {
     Judgement judgement;
@@ -138,4 +141,4 @@ double percentOf(uint64_t area, uint64_t footprint) {
     return static_cast<double>(static_cast<uint64_t>(hundredths)) / 100.0;
 }
 
-} // namespace analysis
+}  // namespace analysis

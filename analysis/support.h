@@ -38,4 +38,4 @@ Judgement judge(const Extent3& box, const std::vector<Rect>& rects, Scratch& s);
 // area / footprint in %, rounded down to two decimals.
 double percentOf(uint64_t area, uint64_t footprint);
 
-} // namespace analysis
+}  // namespace analysis

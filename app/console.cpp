@@ -37,8 +37,10 @@ Word readWord(std::istream& in, std::string& word) {
     for (; c != std::char_traits<char>::eof(); c = buffer.snextc()) {
         const char byte = std::char_traits<char>::to_char_type(c);
         if (ctype.is(std::ctype_base::space, byte)) break;
-        if (word.size() < kMaxFileName) word.push_back(byte);
-        else tooLong = true;
+        if (word.size() < kMaxFileName)
+            word.push_back(byte);
+        else
+            tooLong = true;
     }
     if (c == std::char_traits<char>::eof()) in.setstate(std::ios::eofbit);
     if (!tooLong) return Word::kRead;
@@ -46,7 +48,7 @@ Word readWord(std::istream& in, std::string& word) {
     return Word::kTooLong;
 }
 
-} // namespace
+}  // namespace
 
 int readCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     if (argc <= 1) return -1;

@@ -25,16 +25,20 @@ void bareBox(const GLubyte* colour, double px, double py, double pz, double dx, 
     const double y[2] = {py + shift, py + dy + shift};
     const double z[2] = {pz + shift, pz + dz + shift};
     if (faces) {
+        // clang-format off
         glBegin(GL_QUADS);
             glColor3ub(colour[0], colour[1], colour[2]);
             for (int i : kFaces) corner(i, x, y, z);
         glEnd();
+        // clang-format on
     }
     glColor3ub(0, 0, 0);
     glLineWidth(width);
+    // clang-format off
     glBegin(GL_LINES);
         for (int i : kEdges) corner(i, x, y, z);
     glEnd();
+    // clang-format on
 }
 
 void bareLines(int64_t count, int step, double ax, double ay, double az, double bx, double by,
@@ -45,7 +49,7 @@ void bareLines(int64_t count, int step, double ax, double ay, double az, double 
     }
 }
 
-} // namespace
+}  // namespace
 
 void drawBareFrame(const Palette& palette, const Scene& scene) {
     glClearColor(1, 1, 1, 0.5f);
@@ -66,22 +70,28 @@ void drawBareFrame(const Palette& palette, const Scene& scene) {
         double along[3] = {0, 0, 0};
         along[axis] = 1;
         const double across[3] = {axis == 2 ? 1.0 : 0.0, 0, axis == 2 ? 0.0 : 1.0};
+        // clang-format off
         glBegin(GL_LINES);
             glColor3ub(axis == 0 ? 255 : 0, axis == 1 ? 255 : 0, axis == 2 ? 255 : 0);
             glVertex3d(0, 0, 0);
             glVertex3d(along[0] * length, along[1] * length, along[2] * length);
         glEnd();
+        // clang-format on
+        // clang-format off
         glBegin(GL_TRIANGLES);
             glVertex3d(along[0] * (length + 0.5), along[1] * (length + 0.5), along[2] * (length + 0.5));
             glVertex3d(along[0] * length - across[0] * 0.5, along[1] * length, along[2] * length - across[2] * 0.5);
             glVertex3d(along[0] * length + across[0] * 0.5, along[1] * length, along[2] * length + across[2] * 0.5);
         glEnd();
+        // clang-format on
+        // clang-format off
         glBegin(GL_LINES);
             for (int64_t i = 0; i < dims[axis]; ++i) {
                 glVertex3d(along[0] * i - across[0] * 0.2, along[1] * i, along[2] * i - across[2] * 0.2);
                 glVertex3d(along[0] * i + across[0] * 0.2, along[1] * i, along[2] * i + across[2] * 0.2);
             }
         glEnd();
+        // clang-format on
     }
 
     glLineWidth(1);
@@ -90,11 +100,13 @@ void drawBareFrame(const Palette& palette, const Scene& scene) {
         const double oy = wall == 0 ? 1 : 0;
         const double oz = wall == 0 ? 0 : 1;
         for (int step : {1, 10}) {
+            // clang-format off
             glBegin(GL_LINES);
                 glColor3ub(step == 1 ? 100 : 51, step == 1 ? 100 : 155, step == 1 ? 100 : 155);
                 bareLines(other, step, 0, oy, oz, 1, 0, 0, double(c.dimX));
                 bareLines(c.dimX, step, 1, 0, 0, 0, oy, oz, double(other));
             glEnd();
+            // clang-format on
         }
     }
 
@@ -105,7 +117,8 @@ void drawBareFrame(const Palette& palette, const Scene& scene) {
     }
     for (int32_t n = 1; n <= count; ++n) {
         const Box& b = scene.boxes[n];
-        bareBox(palette.colours[n - 1], b.posX, b.posY, b.posZ, b.dimX, b.dimY, b.dimZ, 0.05, false, 2);
+        bareBox(palette.colours[n - 1], b.posX, b.posY, b.posZ, b.dimX, b.dimY, b.dimZ, 0.05, false,
+                2);
     }
     float ax = float(c.dimX);
     for (int32_t n = 1; n <= count; ++n, ax -= 2) {

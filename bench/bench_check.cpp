@@ -46,8 +46,10 @@ std::string generate(Load load, int count) {
         const int length = count / 10;
         out << length << ' ' << length << " 20\n" << count << '\n';
         for (int layer = 0; layer < 5; ++layer) {
-            for (int i = 0; i < length; ++i) out << length << " 1 1 0 " << i << ' ' << 4 * layer << '\n';
-            for (int i = 0; i < length; ++i) out << "1 " << length << " 1 " << i << " 0 " << 4 * layer + 2 << '\n';
+            for (int i = 0; i < length; ++i)
+                out << length << " 1 1 0 " << i << ' ' << 4 * layer << '\n';
+            for (int i = 0; i < length; ++i)
+                out << "1 " << length << " 1 " << i << " 0 " << 4 * layer + 2 << '\n';
         }
     } else {
         std::uniform_int_distribution<int> size(1, 50), place(0, 99950);
@@ -66,7 +68,8 @@ void readOnly(benchmark::State& state) {
     std::ostringstream messages;
     for (auto _ : state) {
         Layout layout;
-        if (readLayout(path, kMaxCheckedBoxes, layout, messages) != 0) state.SkipWithError("refused");
+        if (readLayout(path, kMaxCheckedBoxes, layout, messages) != 0)
+            state.SkipWithError("refused");
         benchmark::DoNotOptimize(layout.boxes.data());
     }
 }
@@ -79,7 +82,8 @@ void readAndCheck(benchmark::State& state) {
     settings.order = true;
     for (auto _ : state) {
         Layout layout;
-        if (readLayout(path, kMaxCheckedBoxes, layout, messages) != 0) state.SkipWithError("refused");
+        if (readLayout(path, kMaxCheckedBoxes, layout, messages) != 0)
+            state.SkipWithError("refused");
         LayoutReport report = checkLayout(layout, settings);
         benchmark::DoNotOptimize(report.supports.data());
     }
@@ -95,7 +99,7 @@ void loads(benchmark::internal::Benchmark* bench) {
 BENCHMARK(readOnly)->Apply(loads);
 BENCHMARK(readAndCheck)->Apply(loads);
 
-} // namespace
+}  // namespace
 
 // The allocator keeps the memory that an iteration frees for the next one, as
 // a long-running caller's would, instead of handing it back to the kernel: on
@@ -111,7 +115,8 @@ int main(int argc, char** argv) {
     // The generated layouts are this run's alone (about 100 MB): none is left behind.
     const std::string prefix = "boxview-bench-check-" + std::to_string(getpid()) + "-";
     for (const auto& entry : std::filesystem::directory_iterator("/tmp")) {
-        if (entry.path().filename().string().rfind(prefix, 0) == 0) std::filesystem::remove(entry.path());
+        if (entry.path().filename().string().rfind(prefix, 0) == 0)
+            std::filesystem::remove(entry.path());
     }
     return 0;
 }

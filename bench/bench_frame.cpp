@@ -75,8 +75,8 @@ void frameOverBare(benchmark::State& state, Bench& b) {
     const double frames = static_cast<double>(state.iterations());
     state.counters["frame_ms"] = std::chrono::duration<double, std::milli>(full).count() / frames;
     state.counters["bare_ms"] = std::chrono::duration<double, std::milli>(bare).count() / frames;
-    state.counters["ratio"] = std::chrono::duration<double>(full).count() /
-                              std::chrono::duration<double>(bare).count();
+    state.counters["ratio"] =
+        std::chrono::duration<double>(full).count() / std::chrono::duration<double>(bare).count();
     state.SetLabel(kLayoutNames[state.range(0)]);
 }
 
@@ -93,8 +93,7 @@ void fontBlocks(benchmark::State& state, Bench& b) {
 
 void pick(benchmark::State& state, Bench& b) {
     for (auto _ : state) {
-        benchmark::DoNotOptimize(
-            pickBox(b.camera, b.scenes[0], b.view, 512, 400));
+        benchmark::DoNotOptimize(pickBox(b.camera, b.scenes[0], b.view, 512, 400));
     }
 }
 
@@ -114,7 +113,8 @@ public:
         // With repetitions, the median stands for the benchmark; otherwise its one run.
         for (const Run& run : runs) {
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (median || (run.run_type == Run::RT_Iteration && !medians.count(run.run_name.str()))) {
+            if (median ||
+                (run.run_type == Run::RT_Iteration && !medians.count(run.run_name.str()))) {
                 times[run.run_name.str()] = run.GetAdjustedRealTime();
             }
             if (median) medians.insert(run.run_name.str());
@@ -134,13 +134,16 @@ public:
             const std::string name = "frameOverBare/" + std::to_string(i) + "/real_time";
             auto found = ratios.find(name);
             if (found != ratios.end()) {
-                std::printf("  drawFrame / passe nue, %-16s : %.3f\n", kLayoutNames[i], found->second);
+                std::printf("  drawFrame / passe nue, %-16s : %.3f\n", kLayoutNames[i],
+                            found->second);
             }
         }
         const double frame60 = time("frame/0/real_time");
         if (frame60 > 0) {
-            std::printf("  trois blocs de police / drawFrame  : %.3f\n", time("fontBlocks/real_time") / frame60);
-            std::printf("  pickBox / drawFrame                : %.3f\n", time("pick/real_time") / frame60);
+            std::printf("  trois blocs de police / drawFrame  : %.3f\n",
+                        time("fontBlocks/real_time") / frame60);
+            std::printf("  pickBox / drawFrame                : %.3f\n",
+                        time("pick/real_time") / frame60);
         }
     }
 
@@ -150,7 +153,7 @@ private:
     std::set<std::string> medians;
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
@@ -172,17 +175,26 @@ int main(int argc, char** argv) {
     setHomeView(b.camera, b.view, b.palette);
 
     benchmark::RegisterBenchmark("frame", frame, std::ref(b))
-        ->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
+        ->DenseRange(0, 2)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::RegisterBenchmark("bareFrame", bareFrame, std::ref(b))
-        ->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
+        ->DenseRange(0, 2)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::RegisterBenchmark("frameOverBare", frameOverBare, std::ref(b))
-        ->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
+        ->DenseRange(0, 2)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::RegisterBenchmark("fontBlocks", fontBlocks, std::ref(b))
-        ->Unit(benchmark::kMillisecond)->UseRealTime();
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::RegisterBenchmark("pick", pick, std::ref(b))
-        ->Unit(benchmark::kMillisecond)->UseRealTime();
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::RegisterBenchmark("load", load, std::ref(b))
-        ->Unit(benchmark::kMicrosecond)->UseRealTime();
+        ->Unit(benchmark::kMicrosecond)
+        ->UseRealTime();
 
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -8,9 +8,7 @@
 namespace {
 
 // An axis runs 7 units past the container; computed wide so that no 32-bit dimension overflows.
-double axisLength(int32_t dim) {
-    return static_cast<double>(int64_t{dim} + 7);
-}
+double axisLength(int32_t dim) { return static_cast<double>(int64_t{dim} + 7); }
 
 struct Vec {
     double x, y, z;
@@ -30,28 +28,32 @@ Vec at(const Vec& along, double t, const Vec& across, double s) {
     return {along.x * t + across.x * s, along.y * t + across.y * s, along.z * t + across.z * s};
 }
 
-void vertex(const Vec& v) {
-    glVertex3d(v.x, v.y, v.z);
-}
+void vertex(const Vec& v) { glVertex3d(v.x, v.y, v.z); }
 
 void drawAxis(const AxisStyle& style, int32_t dim, FontLists fonts) {
     const double length = axisLength(dim);
+    // clang-format off
     glBegin(GL_LINES);
         glColor3ub(style.red, style.green, style.blue);
         vertex({0, 0, 0});
         vertex(at(style.along, length, style.across, 0));
     glEnd();
+    // clang-format on
+    // clang-format off
     glBegin(GL_TRIANGLES);
         vertex(at(style.along, length + 0.5, style.across, 0));
         vertex(at(style.along, length, style.across, -0.5));
         vertex(at(style.along, length, style.across, 0.5));
     glEnd();
+    // clang-format on
+    // clang-format off
     glBegin(GL_LINES);
         for (int64_t i = 0; i < dim; ++i) {
             vertex(at(style.along, double(i), style.across, -0.2));
             vertex(at(style.along, double(i), style.across, 0.2));
         }
     glEnd();
+    // clang-format on
     const Vec anchor = at(style.along, length, style.across, 0);
     glColor3ub(style.red, style.green, style.blue);
     glRasterPos3f(float(anchor.x + style.labelOffset.x), float(anchor.y + style.labelOffset.y),
@@ -71,14 +73,16 @@ void gridLines(const Vec& along, int32_t count, int step, const Vec& across, int
 void drawGridBatch(GLubyte red, GLubyte green, GLubyte blue, int step, const Vec& first,
                    int32_t firstCount, int32_t xCount, int32_t firstSpan) {
     const Vec kX{1, 0, 0};
+    // clang-format off
     glBegin(GL_LINES);
         glColor3ub(red, green, blue);
         gridLines(first, firstCount, step, kX, xCount);
         gridLines(kX, xCount, step, first, firstSpan);
     glEnd();
+    // clang-format on
 }
 
-} // namespace
+}  // namespace
 
 void drawAxes(const Scene& scene, const FontCache& fonts) {
     static const AxisStyle kAxes[] = {

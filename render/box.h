@@ -14,5 +14,5 @@ void drawBox(const GLubyte* colour, float x, float y, float z, float dx, float d
 
 // The twelve edges again, shifted by kOutlineOffset along y and z: black at
 // width 2, or the inverse colour at width 4 when selected.
-void drawBoxOutline(const GLubyte* colour, float x, float y, float z, float dx, float dy,
-                    float dz, bool selected);
+void drawBoxOutline(const GLubyte* colour, float x, float y, float z, float dx, float dy, float dz,
+                    bool selected);

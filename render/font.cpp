@@ -12,10 +12,18 @@
 namespace {
 
 // Owners of fontconfig's and FreeType's objects: each is released when its owner goes.
-struct ConfigRelease { void operator()(FcConfig* config) const { FcConfigDestroy(config); } };
-struct PatternRelease { void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); } };
-struct LibraryRelease { void operator()(FT_Library library) const { FT_Done_FreeType(library); } };
-struct FaceRelease { void operator()(FT_Face face) const { FT_Done_Face(face); } };
+struct ConfigRelease {
+    void operator()(FcConfig* config) const { FcConfigDestroy(config); }
+};
+struct PatternRelease {
+    void operator()(FcPattern* pattern) const { FcPatternDestroy(pattern); }
+};
+struct LibraryRelease {
+    void operator()(FT_Library library) const { FT_Done_FreeType(library); }
+};
+struct FaceRelease {
+    void operator()(FT_Face face) const { FT_Done_Face(face); }
+};
 using OwnedConfig = std::unique_ptr<FcConfig, ConfigRelease>;
 using OwnedPattern = std::unique_ptr<FcPattern, PatternRelease>;
 using OwnedLibrary = std::unique_ptr<FT_LibraryRec_, LibraryRelease>;
@@ -60,8 +68,10 @@ void copyBitmap(const FT_Bitmap& bitmap, Glyph& glyph) {
     const int sourcePitch = std::abs(bitmap.pitch);  // FreeType renders outlines top-down
     int rowBytes = (glyph.width + 7) / 8;
     for (int row = 0; row < glyph.rows; ++row) {
-        const unsigned char* source = bitmap.buffer + static_cast<std::ptrdiff_t>(row) * sourcePitch;
-        GLubyte* target = glyph.bits.data() + static_cast<std::ptrdiff_t>(glyph.rows - 1 - row) * stride;
+        const unsigned char* source =
+            bitmap.buffer + static_cast<std::ptrdiff_t>(row) * sourcePitch;
+        GLubyte* target =
+            glyph.bits.data() + static_cast<std::ptrdiff_t>(glyph.rows - 1 - row) * stride;
         std::memcpy(target, source, static_cast<std::size_t>(rowBytes));
     }
 }
@@ -106,7 +116,7 @@ GlyphSet rasteriseGlyphs(const std::string& fontFile, int faceIndex, int pixelHe
     return set;
 }
 
-} // namespace
+}  // namespace
 
 FontCache loadFontCache() {
     FontCache fonts;
@@ -138,8 +148,8 @@ void buildFontLists(const FontCache& fonts, int pixelHeight, FontLists& base) {
     for (int k = 0; k < kGlyphCount; ++k) {
         const Glyph& glyph = set->glyphs[static_cast<std::size_t>(k)];
         glNewList(base + static_cast<GLuint>(k), GL_COMPILE);
-            glBitmap(glyph.width, glyph.rows, glyph.originX, glyph.originY, glyph.advance, 0.0f,
-                     glyph.bits.empty() ? kNoBits : glyph.bits.data());
+        glBitmap(glyph.width, glyph.rows, glyph.originX, glyph.originY, glyph.advance, 0.0f,
+                 glyph.bits.empty() ? kNoBits : glyph.bits.data());
         glEndList();
     }
 }

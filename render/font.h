@@ -24,7 +24,7 @@ struct Glyph {
 
 struct GlyphSet {
     int pixelHeight = 0;
-    bool ok = false;  // false when the face or a glyph could not be rendered
+    bool ok = false;            // false when the face or a glyph could not be rendered
     std::vector<Glyph> glyphs;  // kGlyphCount entries when ok
 };
 

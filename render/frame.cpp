@@ -34,7 +34,7 @@ void pass(const Draw& draw) {
     glPopAttrib();
 }
 
-} // namespace
+}  // namespace
 
 void keepFreedMemoryForFrames() {
     mallopt(M_MMAP_THRESHOLD, 16 << 20);

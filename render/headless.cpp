@@ -16,7 +16,7 @@ void release(HeadlessGl& gl) {
     gl.surface = EGL_NO_SURFACE;
 }
 
-} // namespace
+}  // namespace
 
 HeadlessGl::~HeadlessGl() { release(*this); }
 
@@ -35,10 +35,20 @@ bool openHeadlessGl(HeadlessGl& gl, int width, int height, std::string& error) {
         return false;
     }
     const EGLint configAttributes[] = {
-        EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
-        EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-        EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
-        EGL_DEPTH_SIZE, 24,
+        EGL_SURFACE_TYPE,
+        EGL_PBUFFER_BIT,
+        EGL_RENDERABLE_TYPE,
+        EGL_OPENGL_BIT,
+        EGL_RED_SIZE,
+        8,
+        EGL_GREEN_SIZE,
+        8,
+        EGL_BLUE_SIZE,
+        8,
+        EGL_ALPHA_SIZE,
+        8,
+        EGL_DEPTH_SIZE,
+        24,
         EGL_NONE,
     };
     EGLConfig config = nullptr;

@@ -14,8 +14,8 @@ std::string captionText(const Scene& scene, int32_t selectedBox) {
     if (selectedBox < 1 || selectedBox > boxesInTable(scene.boxCount)) return {};
     const Box& b = scene.boxes[selectedBox];
     std::ostringstream text;
-    text << "boite " << selectedBox << " selectionnee " << " --- position : " << b.posX << " "
-         << b.posY << " " << b.posZ << "\n"
+    text << "boite " << selectedBox << " selectionnee "
+         << " --- position : " << b.posX << " " << b.posY << " " << b.posZ << "\n"
          << " --- dimensions " << b.dimX << " " << b.dimY << " " << b.dimZ;
     return text.str();
 }

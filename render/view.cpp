@@ -15,7 +15,7 @@ namespace {
 // 20 units on every side holds all of them.
 constexpr double kSceneMargin = 20;
 
-} // namespace
+}  // namespace
 
 void setHomeCamera(Camera& camera) {
     camera.eyeX = 30;
@@ -75,8 +75,8 @@ void setProjection(double farPlane) {
 void loadViewTransform(const Camera& camera, double rotX, double rotZ) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    gluLookAt(camera.eyeX, camera.eyeY, camera.eyeZ, camera.centerX, camera.centerY,
-              camera.centerZ, 0, 0, 1);
+    gluLookAt(camera.eyeX, camera.eyeY, camera.eyeZ, camera.centerX, camera.centerY, camera.centerZ,
+              0, 0, 1);
     glRotated(rotZ, 0, 0, 1);
     glRotated(rotX, 1, 0, 0);
 }

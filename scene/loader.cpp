@@ -130,9 +130,7 @@ void readWord(Input& in, Word& word) {
     word.value = static_cast<int32_t>(value);
 }
 
-std::string ordinal(int64_t n) {
-    return std::to_string(n) + (n == 1 ? "er" : "e");
-}
+std::string ordinal(int64_t n) { return std::to_string(n) + (n == 1 ? "er" : "e"); }
 
 // Names the field that the n-th number of a file fills (n from 1).
 std::string fieldName(int64_t n) {
@@ -190,8 +188,8 @@ struct OpenFile {
 
 // Reads the whole file: the container, the count as written, and max(count, 0)
 // boxes. Returns false after writing one line to out.
-bool readFile(const std::string& fileName, int64_t maxBoxes, Container& container,
-              int32_t& count, std::vector<Box>& boxes, std::ostream& out) {
+bool readFile(const std::string& fileName, int64_t maxBoxes, Container& container, int32_t& count,
+              std::vector<Box>& boxes, std::ostream& out) {
     struct stat info {};
     OpenFile file;
     if (!fileName.empty() && ::stat(fileName.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
@@ -215,8 +213,8 @@ bool readFile(const std::string& fileName, int64_t maxBoxes, Container& containe
     for (int axis = 0; axis < 3; ++axis) {
         if (*containerFields[axis] > kMaxContainerDim) {
             out << fileName << " : dimension du conteneur trop grande (" << kAxisNames[axis]
-                << " = " << *containerFields[axis] << "), " << kMaxContainerDim
-                << " au maximum" << std::endl;
+                << " = " << *containerFields[axis] << "), " << kMaxContainerDim << " au maximum"
+                << std::endl;
             return false;
         }
     }
@@ -230,8 +228,8 @@ bool readFile(const std::string& fileName, int64_t maxBoxes, Container& containe
     int64_t wanted = std::max<int32_t>(count, 0);
     // A short file must not reserve room for the count it claims.
     if (S_ISREG(info.st_mode)) {
-        boxes.reserve(static_cast<std::size_t>(std::min<int64_t>(
-            wanted, static_cast<int64_t>(info.st_size) / kMinBytesPerBox + 1)));
+        boxes.reserve(static_cast<std::size_t>(
+            std::min<int64_t>(wanted, static_cast<int64_t>(info.st_size) / kMinBytesPerBox + 1)));
     }
     for (int64_t box = 0; box < wanted; ++box) {
         Box b;
@@ -243,7 +241,7 @@ bool readFile(const std::string& fileName, int64_t maxBoxes, Container& containe
     return true;
 }
 
-} // namespace
+}  // namespace
 
 int readLayout(const std::string& fileName, int64_t maxBoxes, Layout& layout, std::ostream& out) {
     Layout loaded;

@@ -11,15 +11,11 @@
 
 namespace {
 
-std::string scratchPath() {
-    return "/tmp/boxview-fuzz-" + std::to_string(getpid()) + ".txt";
-}
+std::string scratchPath() { return "/tmp/boxview-fuzz-" + std::to_string(getpid()) + ".txt"; }
 
-bool sameScene(const Scene& a, const Scene& b) {
-    return std::memcmp(&a, &b, sizeof(Scene)) == 0;
-}
+bool sameScene(const Scene& a, const Scene& b) { return std::memcmp(&a, &b, sizeof(Scene)) == 0; }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string path = scratchPath();

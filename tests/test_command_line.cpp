@@ -53,7 +53,8 @@ Outcome run(const std::string& dir, const char* program, const std::vector<std::
 
 TEST(CommandLine, TheThreeToolsReadTheSameWay) {
     const char* tmp = std::getenv("TMPDIR");
-    std::string templ = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/boxview-cli-XXXXXX";
+    std::string templ =
+        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/boxview-cli-XXXXXX";
     std::vector<char> name(templ.begin(), templ.end());
     name.push_back('\0');
     ASSERT_NE(nullptr, mkdtemp(name.data())) << templ;
@@ -62,7 +63,8 @@ TEST(CommandLine, TheThreeToolsReadTheSameWay) {
     const char* check = BOXVIEW_CHECK_PATH;
     const char* shot = BOXVIEW_SHOT_PATH;
     const char* plan = BOXVIEW_PLAN_PATH;
-    const std::string checkUsage = "usage : boxview-check [--json] [--support P] [--order] FICHIER...";
+    const std::string checkUsage =
+        "usage : boxview-check [--json] [--support P] [--order] FICHIER...";
     const std::string shotUsage =
         "usage : boxview-shot [--upto K] [--select N] [--rotx DEG] [--rotz DEG] [--angle RAD] "
         "[--distance D] LAYOUT OUT.png";
@@ -71,7 +73,8 @@ TEST(CommandLine, TheThreeToolsReadTheSameWay) {
         const char* program;
         std::vector<std::string> args;
         int status;
-        std::string line;  // the first line of the errors, or of the output when no error is expected
+        std::string
+            line;  // the first line of the errors, or of the output when no error is expected
     };
     const Case cases[] = {
         // An option's value joined by "=" or given apart, and "--" before a name that starts with "-".
@@ -82,25 +85,50 @@ TEST(CommandLine, TheThreeToolsReadTheSameWay) {
         {shot, {"--upto=2", "--rotx=-20", petit, "-"}, 0, "\x89PNG\r"},
         {shot, {"--", "-absent.txt", "-"}, 2, "-absent.txt introuvable"},
         // A whole number is digits only, for the same option in every tool.
-        {check, {"--support", " 75", petit}, 2,
+        {check,
+         {"--support", " 75", petit},
+         2,
          "boxview-check : valeur invalide pour --support :  75 (un entier de 0 a 100)"},
-        {plan, {"--support", "+75", petit, "-"}, 2,
+        {plan,
+         {"--support", "+75", petit, "-"},
+         2,
          "boxview-plan : valeur invalide pour --support : +75 (un entier de 0 a 100)"},
-        {plan, {"--support=101", petit, "-"}, 2,
+        {plan,
+         {"--support=101", petit, "-"},
+         2,
          "boxview-plan : valeur invalide pour --support : 101 (un entier de 0 a 100)"},
-        {shot, {"--upto", "2 ", petit, "-"}, 2,
+        {shot,
+         {"--upto", "2 ", petit, "-"},
+         2,
          "boxview-shot : valeur invalide pour --upto : 2  (un entier de 0 a 2147483647)"},
-        {shot, {"--upto", "+2", petit, "-"}, 2,
+        {shot,
+         {"--upto", "+2", petit, "-"},
+         2,
          "boxview-shot : valeur invalide pour --upto : +2 (un entier de 0 a 2147483647)"},
-        {shot, {"--rotx", "1e", petit, "-"}, 2, "boxview-shot : valeur invalide pour --rotx : 1e (un nombre)"},
+        {shot,
+         {"--rotx", "1e", petit, "-"},
+         2,
+         "boxview-shot : valeur invalide pour --rotx : 1e (un nombre)"},
         // A missing value, an unknown option, a value given to a flag, the wrong operands.
-        {check, {petit, "--support"}, 2, "boxview-check : valeur manquante pour --support (un entier de 0 a 100)"},
-        {shot, {petit, "-", "--distance"}, 2, "boxview-shot : valeur manquante pour --distance (un nombre)"},
+        {check,
+         {petit, "--support"},
+         2,
+         "boxview-check : valeur manquante pour --support (un entier de 0 a 100)"},
+        {shot,
+         {petit, "-", "--distance"},
+         2,
+         "boxview-shot : valeur manquante pour --distance (un nombre)"},
         {plan, {"-s", petit, "-"}, 2, "boxview-plan : option inconnue : -s"},
-        {check, {"--json=oui", petit}, 2, "boxview-check : --json ne prend pas de valeur : --json=oui"},
+        {check,
+         {"--json=oui", petit},
+         2,
+         "boxview-check : --json ne prend pas de valeur : --json=oui"},
         {check, {}, 2, "boxview-check : aucun fichier a verifier ; " + checkUsage},
         {shot, {petit}, 2, "boxview-shot : il faut un chargement et une image ; " + shotUsage},
-        {plan, {petit, "a.pdf", "b.pdf"}, 2, "boxview-plan : il faut un chargement et un plan ; " + planUsage},
+        {plan,
+         {petit, "a.pdf", "b.pdf"},
+         2,
+         "boxview-plan : il faut un chargement et un plan ; " + planUsage},
         // --help, wherever it stands before "--".
         {check, {petit, "--help"}, 0, checkUsage},
         {shot, {"--help", "--zoom"}, 0, shotUsage},
@@ -119,4 +147,4 @@ TEST(CommandLine, TheThreeToolsReadTheSameWay) {
     rmdir(dir.c_str());
 }
 
-} // namespace
+}  // namespace

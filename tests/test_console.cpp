@@ -25,16 +25,20 @@ struct LongWord : std::streambuf {
 // Missing and refused names show nothing, two names on one line are two answers, names up to 4096
 // bytes are tried and a longer one gets one line, even 256 MB of it, with memory flat.
 TEST(ConsoleTest, EveryNameGetsItsAnswerAndOnlyLoadedLayoutsAreShown) {
-    const std::string three = testing::TempDir() + "three.txt", bad = testing::TempDir() + "bad.txt",
-                      longest(4096, 'a'), p = "fichier a lire ?\n-->";
+    const std::string three = testing::TempDir() + "three.txt",
+                      bad = testing::TempDir() + "bad.txt", longest(4096, 'a'),
+                      p = "fichier a lire ?\n-->";
     std::ofstream(three) << "20 10 5\n3\n1 1 1 0 0 0 2 2 2 1 0 0 3 3 3 3 0 0";
     std::ofstream(bad) << "8 8 8\n70\n";
     const std::tuple<std::string, std::string, std::vector<int>> cases[] = {
         {"", p + "\n", {}},
-        {"nulle-part.txt\n" + three + "   " + three + "\n" + bad + "\n" + three, p + "nulle-part.txt introuvable\n" +
-             p + p + p + bad + " : trop de boites (70), 60 au maximum\n" + p + p + "\n", {3, 3, 3}},
-        {longest + "\n" + longest + "a " + three, p + longest + " introuvable\n" + p + "nom de fichier trop long\n" +
-             p + p + "\n", {3}},
+        {"nulle-part.txt\n" + three + "   " + three + "\n" + bad + "\n" + three,
+         p + "nulle-part.txt introuvable\n" + p + p + p + bad +
+             " : trop de boites (70), 60 au maximum\n" + p + p + "\n",
+         {3, 3, 3}},
+        {longest + "\n" + longest + "a " + three,
+         p + longest + " introuvable\n" + p + "nom de fichier trop long\n" + p + p + "\n",
+         {3}},
         {"", p + "nom de fichier trop long\n" + p + p + "\n", {3}},  // 256 MB from a LongWord
     };
     for (const auto& [input, transcript, want] : cases) {
@@ -46,11 +50,17 @@ TEST(ConsoleTest, EveryNameGetsItsAnswerAndOnlyLoadedLayoutsAreShown) {
         std::vector<int> shown;
         rusage before{}, after{};
         getrusage(RUSAGE_SELF, &before);
-        EXPECT_EQ(0, runConsole(in, out, [&](const Scene& s, std::ostream&) { shown.push_back(s.boxCount); }));
+        EXPECT_EQ(0, runConsole(in, out, [&](const Scene& s, std::ostream&) {
+                      shown.push_back(s.boxCount);
+                  }));
         getrusage(RUSAGE_SELF, &after);
-        EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 16 * 1024) << "peak kB from " << before.ru_maxrss;
-        EXPECT_EQ("format de fichier doit etre : \ndimX dimY dimZ du conteneur\nnb de boites\n"
-                  "dimX dimY dimZ posX posY posZ fragilite de chaque boite\n" + transcript, out.str());
+        EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 16 * 1024)
+            << "peak kB from " << before.ru_maxrss;
+        EXPECT_EQ(
+            "format de fichier doit etre : \ndimX dimY dimZ du conteneur\nnb de boites\n"
+            "dimX dimY dimZ posX posY posZ fragilite de chaque boite\n" +
+                transcript,
+            out.str());
         EXPECT_EQ(want, shown);
     }
 }
@@ -58,15 +68,17 @@ TEST(ConsoleTest, EveryNameGetsItsAnswerAndOnlyLoadedLayoutsAreShown) {
 // The status, and the first line of what is written on out (with "..." when more follows) and on err.
 TEST(CommandLineTest, HelpPrintsTheUsageAndOtherArgumentsAreRefused) {
     const std::pair<std::vector<const char*>, std::string> cases[] = {
-        {{"boxview"}, "-1 | "}, {{"boxview", "--help"}, "0 usage : boxview [--help]\n...| "},
+        {{"boxview"}, "-1 | "},
+        {{"boxview", "--help"}, "0 usage : boxview [--help]\n...| "},
         {{"boxview", "-h"}, "2 | argument inconnu : -h (boxview --help pour l'usage)\n"},
         {{"boxview", "--help", "x"}, "2 | argument inconnu : x (boxview --help pour l'usage)\n"}};
     for (const auto& [argv, want] : cases) {
         std::ostringstream out, err;
         const int status = readCommandLine(int(argv.size()), argv.data(), out, err);
         const std::string o = out.str(), first = o.substr(0, o.find('\n') + 1);
-        EXPECT_EQ(want, std::to_string(status) + " " + first + (o.size() > first.size() ? "..." : "") + "| " + err.str());
+        EXPECT_EQ(want, std::to_string(status) + " " + first +
+                            (o.size() > first.size() ? "..." : "") + "| " + err.str());
     }
 }
 
-} // namespace
+}  // namespace

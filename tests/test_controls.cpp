@@ -27,9 +27,11 @@ SDL_Event button(int b) { return event(SDL_MOUSEBUTTONDOWN, b); }
 
 std::string describe(const Camera& c, const ViewState& v, const PumpResult& pump) {
     char text[300];
-    std::snprintf(text, sizeof text, "eye %.6f %.6f %.6f centre %g %g %g distance %g angle %.6f turn %g %g rotate %d "
-                  "orbit %d shown %d selected %d redraw %d open %d", c.eyeX, c.eyeY, c.eyeZ, c.centerX, c.centerY,
-                  c.centerZ, c.orbitDistance, c.orbitAngle, v.rotX, v.rotZ, v.rotateMode, v.orbitMode, v.shownBoxes,
+    std::snprintf(text, sizeof text,
+                  "eye %.6f %.6f %.6f centre %g %g %g distance %g angle %.6f turn %g %g rotate %d "
+                  "orbit %d shown %d selected %d redraw %d open %d",
+                  c.eyeX, c.eyeY, c.eyeZ, c.centerX, c.centerY, c.centerZ, c.orbitDistance,
+                  c.orbitAngle, v.rotX, v.rotZ, v.rotateMode, v.orbitMode, v.shownBoxes,
                   v.selectedBox, pump.redraw, pump.open);
     return text;
 }
@@ -47,25 +49,49 @@ TEST(ControlsTest, EveryEventMovesTheViewAsItShouldAndRedrawsOnlyThen) {
     };
     const Row rows[] = {
         {{event(SDL_KEYUP, SDLK_LCTRL), key(SDLK_a), event(SDL_MOUSEBUTTONUP, SDL_BUTTON_WHEELDOWN),
-          button(SDL_BUTTON_RIGHT), motion(5, 5)}, 60, 0, 0, 15, n, n, -1, n},
-        {{event(SDL_VIDEOEXPOSE)}, 60, 0, 0, 15, n, n, -1, y}, {{event(SDL_ACTIVEEVENT)}, 60, 0, 0, 15, n, n, -1, y},
-        {{key(SDLK_LCTRL)}, 60, 0, 0, 15, y, n, -1, y}, {{motion(100, 0)}, 60, 0, 0, 19, y, n, -1, y},
-        {{motion(0, -7)}, 60, 0, -4, 19, y, n, -1, y}, {{motion(-2, 3)}, 60, 0, 0, 15, y, n, -1, y},
-        {{motion(0, 5)}, 60, 0, 4, 15, y, n, -1, y}, {{key(SDLK_RCTRL)}, 60, 0, 4, 15, n, n, -1, y},
-        {{key(SDLK_LCTRL)}, 60, 0, 4, 15, y, n, -1, y}, {{key(SDLK_LSHIFT)}, 60, 0, 4, 15, n, y, -1, y},
-        {{motion(1, 0)}, 60, 0.1, 4, 15, n, y, -1, y}, {{motion(-1, 50)}, 60, 0, 4, 15, n, y, -1, y},
-        {{motion(0, 9)}, 60, 0, 4, 15, n, y, -1, n}, {{key(SDLK_RCTRL)}, 60, 0, 4, 15, y, n, -1, y},
-        {{key(SDLK_RSHIFT)}, 60, 0, 4, 15, n, y, -1, y}, {{key(SDLK_UP)}, 53, 0, 4, 15, n, y, -1, y},
-        {{key(SDLK_DOWN)}, 60, 0, 4, 15, n, y, -1, y}, {{key(SDLK_DOWN)}, 67, 0, 4, 15, n, y, -1, y},
-        {{key(SDLK_RIGHT)}, 67, 0.5, 4, 15, n, y, -1, y}, {{key(SDLK_LEFT)}, 67, 0, 4, 15, n, y, -1, y},
-        {{key(SDLK_LEFT)}, 67, -0.5, 4, 15, n, y, -1, y}, {{button(SDL_BUTTON_WHEELUP)}, 64, -0.5, 4, 15, n, y, -1, y},
+          button(SDL_BUTTON_RIGHT), motion(5, 5)},
+         60,
+         0,
+         0,
+         15,
+         n,
+         n,
+         -1,
+         n},
+        {{event(SDL_VIDEOEXPOSE)}, 60, 0, 0, 15, n, n, -1, y},
+        {{event(SDL_ACTIVEEVENT)}, 60, 0, 0, 15, n, n, -1, y},
+        {{key(SDLK_LCTRL)}, 60, 0, 0, 15, y, n, -1, y},
+        {{motion(100, 0)}, 60, 0, 0, 19, y, n, -1, y},
+        {{motion(0, -7)}, 60, 0, -4, 19, y, n, -1, y},
+        {{motion(-2, 3)}, 60, 0, 0, 15, y, n, -1, y},
+        {{motion(0, 5)}, 60, 0, 4, 15, y, n, -1, y},
+        {{key(SDLK_RCTRL)}, 60, 0, 4, 15, n, n, -1, y},
+        {{key(SDLK_LCTRL)}, 60, 0, 4, 15, y, n, -1, y},
+        {{key(SDLK_LSHIFT)}, 60, 0, 4, 15, n, y, -1, y},
+        {{motion(1, 0)}, 60, 0.1, 4, 15, n, y, -1, y},
+        {{motion(-1, 50)}, 60, 0, 4, 15, n, y, -1, y},
+        {{motion(0, 9)}, 60, 0, 4, 15, n, y, -1, n},
+        {{key(SDLK_RCTRL)}, 60, 0, 4, 15, y, n, -1, y},
+        {{key(SDLK_RSHIFT)}, 60, 0, 4, 15, n, y, -1, y},
+        {{key(SDLK_UP)}, 53, 0, 4, 15, n, y, -1, y},
+        {{key(SDLK_DOWN)}, 60, 0, 4, 15, n, y, -1, y},
+        {{key(SDLK_DOWN)}, 67, 0, 4, 15, n, y, -1, y},
+        {{key(SDLK_RIGHT)}, 67, 0.5, 4, 15, n, y, -1, y},
+        {{key(SDLK_LEFT)}, 67, 0, 4, 15, n, y, -1, y},
+        {{key(SDLK_LEFT)}, 67, -0.5, 4, 15, n, y, -1, y},
+        {{button(SDL_BUTTON_WHEELUP)}, 64, -0.5, 4, 15, n, y, -1, y},
         {{button(SDL_BUTTON_WHEELDOWN)}, 67, -0.5, 4, 15, n, y, -1, y},
-        {{key(SDLK_PAGEUP)}, 67, -0.5, 4, 15, n, y, 2, y}, {{key(SDLK_PAGEDOWN)}, 67, -0.5, 4, 15, n, y, 3, y},
-        {{key(SDLK_PAGEDOWN)}, 67, -0.5, 4, 15, n, y, 3, n}, {{key(SDLK_HOME)}, 67, -0.5, 4, 15, n, y, 0, y},
-        {{key(SDLK_PAGEUP)}, 67, -0.5, 4, 15, n, y, 0, n}, {{key(SDLK_PAGEDOWN)}, 67, -0.5, 4, 15, n, y, 1, y},
-        {{key(SDLK_END)}, 67, -0.5, 4, 15, n, y, 3, y}, {{key(SDLK_PAGEUP)}, 67, -0.5, 4, 15, n, y, 2, y},
+        {{key(SDLK_PAGEUP)}, 67, -0.5, 4, 15, n, y, 2, y},
+        {{key(SDLK_PAGEDOWN)}, 67, -0.5, 4, 15, n, y, 3, y},
+        {{key(SDLK_PAGEDOWN)}, 67, -0.5, 4, 15, n, y, 3, n},
+        {{key(SDLK_HOME)}, 67, -0.5, 4, 15, n, y, 0, y},
+        {{key(SDLK_PAGEUP)}, 67, -0.5, 4, 15, n, y, 0, n},
+        {{key(SDLK_PAGEDOWN)}, 67, -0.5, 4, 15, n, y, 1, y},
+        {{key(SDLK_END)}, 67, -0.5, 4, 15, n, y, 3, y},
+        {{key(SDLK_PAGEUP)}, 67, -0.5, 4, 15, n, y, 2, y},
         {{key(SDLK_ESCAPE)}, 60, 0, 0, 0, n, y, 2, y},  // what follows a quit applies:
-        {{event(SDL_QUIT), key(SDLK_RSHIFT)}, 60, 0, 0, 0, n, n, 2, y, n}, {{event(SDL_QUIT)}, 60, 0, 0, 0, n, n, 2, n, n},
+        {{event(SDL_QUIT), key(SDLK_RSHIFT)}, 60, 0, 0, 0, n, n, 2, y, n},
+        {{event(SDL_QUIT)}, 60, 0, 0, 0, n, n, 2, n, n},
         {{button(SDL_BUTTON_LEFT)}, 60, 0, 0, 0, n, n, 2, y},  // a click to pick
     };
     Scene scene;
@@ -76,14 +102,29 @@ TEST(ControlsTest, EveryEventMovesTheViewAsItShouldAndRedrawsOnlyThen) {
     view.rotZ = kHomeRotZ;
     for (const Row& r : rows) {
         std::size_t next = 0;
-        const auto poll = [&](SDL_Event* e) { return next < r.events.size() ? (*e = r.events[next++], 1) : 0; };
+        const auto poll = [&](SDL_Event* e) {
+            return next < r.events.size() ? (*e = r.events[next++], 1) : 0;
+        };
         const PumpResult pump = drainEvents(poll, scene, camera, view);
         const double angle = kHomeOrbitAngle + r.angle;
-        const Camera eye{30 + r.distance * std::cos(angle), r.distance * std::sin(angle), 10, 30, 0, 5, angle, r.distance};
-        const ViewState want{r.rotX, r.rotZ, r.rotate, r.orbit, std::max(r.step, 0), r.step < 0 ? kWholeLoad : r.step};
+        const Camera eye{30 + r.distance * std::cos(angle),
+                         r.distance * std::sin(angle),
+                         10,
+                         30,
+                         0,
+                         5,
+                         angle,
+                         r.distance};
+        const ViewState want{r.rotX,
+                             r.rotZ,
+                             r.rotate,
+                             r.orbit,
+                             std::max(r.step, 0),
+                             r.step < 0 ? kWholeLoad : r.step};
         EXPECT_EQ(describe(camera, view, pump), describe(eye, want, {r.open, r.redraw}))
-            << "after event " << int(r.events[0].type) << " (key " << r.events[0].key.keysym.sym << ")";
+            << "after event " << int(r.events[0].type) << " (key " << r.events[0].key.keysym.sym
+            << ")";
     }
 }
 
-} // namespace
+}  // namespace

@@ -35,15 +35,18 @@ TEST_F(FrameTest, FarCornerShowsAndNoListsOutliveTheFrameWithOrWithoutGlyphs) {
     updateEye(camera);
     view.selectedBox = view.shownBoxes = 1;
     for (const FontCache& cache : {kFonts, FontCache{}}) {
-        drawFrame(palette, sceneOf({8000, 500, 500}, {{500, 500, 500, 7500, 0, 0}, {}}), view, camera, cache);
+        drawFrame(palette, sceneOf({8000, 500, 500}, {{500, 500, 500, 7500, 0, 0}, {}}), view,
+                  camera, cache);
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "the frame left a GL error";
         GLdouble modelview[16], projection[16], x, y, z;
         const GLint viewport[4] = {0, 0, kWindowWidth, kWindowHeight};
-        glGetDoublev(GL_MODELVIEW_MATRIX, modelview), glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        glGetDoublev(GL_MODELVIEW_MATRIX, modelview),
+            glGetDoublev(GL_PROJECTION_MATRIX, projection);
         gluProject(7500, 250, 250, modelview, projection, viewport, &x, &y, &z);
         GLubyte got[4] = {};
         glReadPixels(GLint(x), GLint(y), 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, got);
-        EXPECT_EQ(std::vector<int>(got, got + 3), std::vector<int>(palette.colours[0], palette.colours[0] + 3))
+        EXPECT_EQ(std::vector<int>(got, got + 3),
+                  std::vector<int>(palette.colours[0], palette.colours[0] + 3))
             << "front face of the far box at " << x << ", " << y;
         for (GLuint name = 1; name <= 2000; ++name)
             ASSERT_FALSE(glIsList(name)) << "display list " << name << " alive after the frame";
@@ -67,14 +70,18 @@ TEST_F(FrameTest, FontBlockComesBackWithOrWithoutGlyphs) {
 TEST(FrameTextTest, CaptionStepLineAndDrawableBytes) {
     Scene scene = sceneOf({20, 10, 8}, {{-5, 4, -3, -1, 0, -20}, {}});
     EXPECT_EQ(drawableBytes(std::string("a\n b\x7f\x80\xff\x1f~\t", 10)), "a b\x7f~");
-    EXPECT_EQ(captionText(scene, 1), "boite 1 selectionnee  --- position : -1 0 -20\n --- dimensions -5 4 -3");
+    EXPECT_EQ(captionText(scene, 1),
+              "boite 1 selectionnee  --- position : -1 0 -20\n --- dimensions -5 4 -3");
     for (int32_t none : {0, 3}) EXPECT_EQ(captionText(scene, none), "") << "box " << none;
     ViewState view;
-    for (const auto& [shown, text] : {std::pair<int32_t, std::string>{0, "etape 0 / 2"}, {1, "etape 1 / 2"},
-                                      {2, ""}, {kWholeLoad, ""}, {-4, "etape 0 / 2"}}) {
+    for (const auto& [shown, text] : {std::pair<int32_t, std::string>{0, "etape 0 / 2"},
+                                      {1, "etape 1 / 2"},
+                                      {2, ""},
+                                      {kWholeLoad, ""},
+                                      {-4, "etape 0 / 2"}}) {
         view.shownBoxes = shown;
         EXPECT_EQ(stepText(scene, view), text) << shown << " boxes shown";
     }
 }
 
-} // namespace
+}  // namespace

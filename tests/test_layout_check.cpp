@@ -37,8 +37,9 @@ std::string crossings(const LayoutReport& report) {
 }
 
 TEST(CheckVolumes, SumsPositiveBoxesOnlyAndGivesUtilisation) {
-    LayoutReport report = check({20, 30, 20}, {{10, 10, 10, 0, 0, 0}, {10, 20, 22, 10, 0, 0},
-                                               {-2, -3, -4, 5, 5, 5}, {0, 5, 5, 6, 0, 0}});
+    LayoutReport report = check(
+        {20, 30, 20},
+        {{10, 10, 10, 0, 0, 0}, {10, 20, 22, 10, 0, 0}, {-2, -3, -4, 5, 5, 5}, {0, 5, 5, 6, 0, 0}});
     EXPECT_EQ(u64(report.containerVolume), 12000u);
     EXPECT_EQ(u64(report.boxVolume), 5400u);
     EXPECT_EQ(report.degenerate, (std::vector<int>{3, 4}));
@@ -51,14 +52,20 @@ TEST(CheckVolumes, SumsPositiveBoxesOnlyAndGivesUtilisation) {
 }
 
 TEST(CheckOverlaps, SharedVolumeOfTwoBoxes) {
-    struct Case { Box a, b; uint64_t volume; };
+    struct Case {
+        Box a, b;
+        uint64_t volume;
+    };
     const Box base{5, 5, 5, 10, 10, 10};
     const Case cases[] = {
         {{4, 4, 4, 0, 0, 0}, {4, 2, 7, 2, 1, 3}, 4},      // partial overlap
         {{10, 10, 10, 0, 0, 0}, {2, 3, 4, 1, 1, 1}, 24},  // one inside the other
-        {base, {5, 5, 5, 15, 10, 10}, 0}, {base, {5, 5, 5, 5, 10, 10}, 0},  // touching faces
-        {base, {5, 5, 5, 10, 15, 10}, 0}, {base, {5, 5, 5, 10, 5, 10}, 0},
-        {base, {5, 5, 5, 10, 10, 15}, 0}, {base, {5, 5, 5, 10, 10, 5}, 0},
+        {base, {5, 5, 5, 15, 10, 10}, 0},
+        {base, {5, 5, 5, 5, 10, 10}, 0},  // touching faces
+        {base, {5, 5, 5, 10, 15, 10}, 0},
+        {base, {5, 5, 5, 10, 5, 10}, 0},
+        {base, {5, 5, 5, 10, 10, 15}, 0},
+        {base, {5, 5, 5, 10, 10, 5}, 0},
         {base, {5, 5, 5, 15, 15, 15}, 0},                // a shared corner only
         {{-3, 1, 1, 10, 0, 0}, {4, 1, 1, 8, 0, 0}, 2},   // x 7..10 against 8..12
         {{-3, 1, 1, 10, 0, 0}, {3, 1, 1, 10, 0, 0}, 0},  // either side of one corner
@@ -77,7 +84,8 @@ TEST(CheckOverlaps, SharedVolumeOfTwoBoxes) {
 // more and it stops past kMaxListedOverlaps, and what the boxes stand on is not judged.
 TEST(CheckOverlaps, ListStopsPastItsLimitWithoutJudgingSupport) {
     Layout layout{kRoom, {}};
-    for (const auto& [count, x] : std::initializer_list<std::pair<int, int32_t>>{{1412, 0}, {88, 20}, {4, 40}}) {
+    for (const auto& [count, x] :
+         std::initializer_list<std::pair<int, int32_t>>{{1412, 0}, {88, 20}, {4, 40}}) {
         layout.boxes.insert(layout.boxes.end(), count, Box{10, 10, 10, x, 0, 5});
     }
     const LayoutReport whole = checkLayout(layout, {});
@@ -89,7 +97,8 @@ TEST(CheckOverlaps, ListStopsPastItsLimitWithoutJudgingSupport) {
     EXPECT_TRUE(cut.overlapsCut);
     EXPECT_EQ(cut.overlaps.size(), kMaxListedOverlaps);
     EXPECT_EQ(cut.floating.size(), 0u) << "support judged after a search that stopped";
-    const std::string text = formatText("f", cut), last = "\nchevauchements : liste arretee a 1000000, appuis non verifies\n";
+    const std::string text = formatText("f", cut),
+                      last = "\nchevauchements : liste arretee a 1000000, appuis non verifies\n";
     EXPECT_EQ(text.substr(text.size() - last.size()), last);
     EXPECT_NE(formatJson("f", cut).find("}],\"overlapsCut\":true,\"outside\":[],"), npos);
 }
@@ -101,26 +110,37 @@ TEST(CheckOverlaps, ListStopsPastItsLimitWithoutJudgingSupport) {
 TEST(CheckSupport, ContactsStopPastTheirLimitWithoutJudgingSupport) {
     Layout layout{{4001, 2000, 2}, {}};
     for (int32_t y = 0; y < 2000; ++y) layout.boxes.push_back({4001, 1, 1, 0, y, 0});
-    for (int32_t x = 0; x <= 4000; ++x) layout.boxes.push_back({x % 2 ? 1 : -1, 2000, 1, x + (x % 2 ? 0 : 1), 0, 1});
+    for (int32_t x = 0; x <= 4000; ++x)
+        layout.boxes.push_back({x % 2 ? 1 : -1, 2000, 1, x + (x % 2 ? 0 : 1), 0, 1});
     const LayoutReport cut = checkLayout(layout, {});
     EXPECT_TRUE(cut.contactsCut && hasProblems(cut));
-    EXPECT_TRUE(cut.restsOn.empty() && cut.floating.empty()) << "support judged after a search that stopped";
+    EXPECT_TRUE(cut.restsOn.empty() && cut.floating.empty())
+        << "support judged after a search that stopped";
     const std::string text = formatText("f", cut);
-    EXPECT_NE(text.find("\ncontacts : recherche arretee a 8000000, chevauchements et appuis non verifies\n"), npos) << text.substr(0, 600);
-    EXPECT_NE(formatJson("f", cut).find("\"overlaps\":[],\"contactsCut\":true,\"outside\":["), npos);
+    EXPECT_NE(
+        text.find(
+            "\ncontacts : recherche arretee a 8000000, chevauchements et appuis non verifies\n"),
+        npos)
+        << text.substr(0, 600);
+    EXPECT_NE(formatJson("f", cut).find("\"overlaps\":[],\"contactsCut\":true,\"outside\":["),
+              npos);
 }
 
 TEST(CheckOutside, NamesEachAxisAndSideCrossed) {
-    struct Case { Container container; Box box; const char* expected; };
+    struct Case {
+        Container container;
+        Box box;
+        const char* expected;
+    };
     const Container c{10, 20, 30}, inverted{-10, 10, 10};
     const Case cases[] = {
-        {c, {2, 2, 2, -1, 0, 0}, "1xmin "}, {c, {2, 2, 2, 9, 0, 0}, "1xmax "},
-        {c, {2, 2, 2, 0, -1, 0}, "1ymin "}, {c, {2, 2, 2, 0, 19, 0}, "1ymax "},
-        {c, {2, 2, 2, 0, 0, -1}, "1zmin "}, {c, {2, 2, 2, 0, 0, 29}, "1zmax "},
+        {c, {2, 2, 2, -1, 0, 0}, "1xmin "},        {c, {2, 2, 2, 9, 0, 0}, "1xmax "},
+        {c, {2, 2, 2, 0, -1, 0}, "1ymin "},        {c, {2, 2, 2, 0, 19, 0}, "1ymax "},
+        {c, {2, 2, 2, 0, 0, -1}, "1zmin "},        {c, {2, 2, 2, 0, 0, 29}, "1zmax "},
         {c, {12, 2, 2, -1, 0, 0}, "1xmin 1xmax "}, {c, {10, 20, 30, 0, 0, 0}, ""},
-        {c, {-5, 2, 2, 2, 0, 0}, "1xmin "}, {c, {-5, 2, 2, 5, 0, 0}, ""},
-        {c, {0, 2, 2, 11, 0, 0}, "1xmax "},
-        {inverted, {3, 1, 1, -5, 0, 0}, ""}, {inverted, {3, 1, 1, -1, 0, 0}, "1xmax "},
+        {c, {-5, 2, 2, 2, 0, 0}, "1xmin "},        {c, {-5, 2, 2, 5, 0, 0}, ""},
+        {c, {0, 2, 2, 11, 0, 0}, "1xmax "},        {inverted, {3, 1, 1, -5, 0, 0}, ""},
+        {inverted, {3, 1, 1, -1, 0, 0}, "1xmax "},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         EXPECT_EQ(crossings(check(cases[i].container, {cases[i].box})), cases[i].expected)
@@ -136,19 +156,27 @@ TEST(CheckExtremes, VolumesBeyond64BitsAreExact) {
     EXPECT_NE(text.find("boites 1 et 2 : volume 9903520300447984150353281023\n"), npos) << text;
     EXPECT_NEAR(report.utilisation / 1.9807040600895968e30, 1.0, 1e-12);
     // x spans 2^31-1..2^31, 0..2^31-1, -2^31..0 and -2^31..-2^31+1: only the last two overlap.
-    report = check(kRoom, {{1, 1, 1, kMax32, 0, 0}, {kMax32, 1, 1, 0, 0, 0},
-                           {kMin32, 1, 1, 0, 0, 0}, {1, 1, 1, kMin32, 0, 0}});
+    report = check(kRoom, {{1, 1, 1, kMax32, 0, 0},
+                           {kMax32, 1, 1, 0, 0, 0},
+                           {kMin32, 1, 1, 0, 0, 0},
+                           {1, 1, 1, kMin32, 0, 0}});
     text = formatText("f", report);
     EXPECT_EQ(report.overlaps.size(), 1u) << text;
     EXPECT_NE(text.find("chevauchement des boites 3 et 4 : volume 1\n"), npos) << text;
     // Half a 2^52 footprint but 2^45 held: 2^51 - 2^45 times 10000 needs more than 64 bits.
-    text = formatText("f", check(kRoom, {{(1 << 26) - (1 << 20), 1 << 25, 1, 0, 0, 0}, {1 << 27, 1 << 25, 1, 0, 0, 1}}, {75, false}));
+    text = formatText(
+        "f",
+        check(kRoom, {{(1 << 26) - (1 << 20), 1 << 25, 1, 0, 0, 0}, {1 << 27, 1 << 25, 1, 0, 0, 1}},
+              {75, false}));
     EXPECT_NE(text.find("boite 2 appuyee a 49.21 % (minimum 75 %)\n"), npos) << text;
 }
 
 TEST(CheckReports, TextReportListsEveryFindingOnItsOwnLine) {
-    EXPECT_EQ(formatText("plan.txt", check({20, 30, 20}, {{10, 10, 10, 0, 0, 0}, {5, 5, 5, 8, 8, 8},
-              {2, 2, 2, 0, 29, 0}, {0, 3, 3, 15, 0, 0}, {2, 2, 2, 9, 9, 9}})),
+    EXPECT_EQ(formatText("plan.txt", check({20, 30, 20}, {{10, 10, 10, 0, 0, 0},
+                                                          {5, 5, 5, 8, 8, 8},
+                                                          {2, 2, 2, 0, 29, 0},
+                                                          {0, 3, 3, 15, 0, 0},
+                                                          {2, 2, 2, 9, 9, 9}})),
               "fichier : plan.txt\nnombre de boites : 5\nvolume du conteneur : 12000\n"
               "volume des boites : 1141\ntaux de remplissage : 9.51 %\n"
               "chevauchement des boites 1 et 2 : volume 8\n"
@@ -161,8 +189,13 @@ TEST(CheckReports, TextReportListsEveryFindingOnItsOwnLine) {
               "fichier : ok.txt\nnombre de boites : 0\nvolume du conteneur : 0\n"
               "volume des boites : 0\ntaux de remplissage : non calculable, le conteneur a un "
               "volume nul\nconteneur degenere (dimension nulle ou negative)\n");
-    EXPECT_EQ(formatText("f", check({20, 20, 20}, {{4, 4, 4, 0, 0, 0}, {4, 4, 4, 3, 0, 4},
-              {4, 4, 4, 9, 9, 9}, {8, 4, 4, 0, 6, 0}, {4, 4, 4, 0, 6, 4}}, {75, true})),
+    EXPECT_EQ(formatText("f", check({20, 20, 20},
+                                    {{4, 4, 4, 0, 0, 0},
+                                     {4, 4, 4, 3, 0, 4},
+                                     {4, 4, 4, 9, 9, 9},
+                                     {8, 4, 4, 0, 6, 0},
+                                     {4, 4, 4, 0, 6, 4}},
+                                    {75, true})),
               "fichier : f\nnombre de boites : 5\nvolume du conteneur : 8000\n"
               "volume des boites : 384\ntaux de remplissage : 4.80 %\n"
               "boite 3 en l'air : aucun appui\nboite 2 instable : son centre est hors de l'appui\n"
@@ -170,9 +203,13 @@ TEST(CheckReports, TextReportListsEveryFindingOnItsOwnLine) {
 }
 
 TEST(CheckReports, JsonLineReadsBackWithEveryField) {
-    LayoutReport report = check({20, 30, 20}, {{10, 10, 10, 0, 0, 0}, {5, 5, 5, 8, 8, 8},
-                                               {-2, 2, 2, 0, 0, 0}, {3, 3, 3, 0, 0, 13},
-                                               {10, 10, 3, 0, 0, 10}}, {90, true});
+    LayoutReport report = check({20, 30, 20},
+                                {{10, 10, 10, 0, 0, 0},
+                                 {5, 5, 5, 8, 8, 8},
+                                 {-2, 2, 2, 0, 0, 0},
+                                 {3, 3, 3, 0, 0, 13},
+                                 {10, 10, 3, 0, 0, 10}},
+                                {90, true});
     const std::string line = formatJson("dir/a \"b\"\\c\n.txt", report);
     EXPECT_EQ(line.find('\n'), npos) << line;
     EXPECT_EQ(nlohmann::json::parse(line), nlohmann::json::parse(R"({"file":"dir/a \"b\"\\c\n.txt",
@@ -187,7 +224,9 @@ TEST(CheckReports, JsonLineReadsBackWithEveryField) {
     EXPECT_TRUE(flat["utilisation"].is_null()) << flat;
     EXPECT_TRUE(flat["containerDegenerate"]) << flat;
     EXPECT_FALSE(flat.contains("order")) << flat;
-    EXPECT_EQ(nlohmann::json::parse(formatJson("f", check({10, 10, 10}, {{5, 7, 3, 0, 0, 0}})))["utilisation"], 10.5);
+    EXPECT_EQ(nlohmann::json::parse(
+                  formatJson("f", check({10, 10, 10}, {{5, 7, 3, 0, 0, 0}})))["utilisation"],
+              10.5);
 }
 
 TEST(CheckArguments, ReadsFlagsAndFiles) {
@@ -219,30 +258,85 @@ TEST(CheckSupport, GeometryOfWhatABoxStandsOn) {
     const Case cases[] = {
         {"sur le sol", {}, {4, 4, 4, 3, 3, 0}, true, 100, false, false},
         {"sur une boite", {base}, {4, 4, 4, 3, 3, 10}, false, 100, false, false},
-        {"sur deux boites", {{4, 10, 10, 0, 0, 0}, {4, 10, 10, 6, 0, 0}}, {10, 10, 2, 0, 0, 10},
-         false, 80, false, false},
-        {"sur trois boites dont deux se chevauchent", {{4, 10, 10, 0, 0, 0}, {4, 10, 10, 2, 0, 0},
-         {2, 10, 10, 8, 0, 0}}, {10, 10, 2, 0, 0, 10}, false, 80, false, false},
-        {"a moitie hors du sol", {}, {10, 3, 3, 45, 0, 0}, true, 50, false, false},
-        {"sur une boite plate", {{10, 10, 0, 0, 0, 10}}, {4, 4, 4, 0, 0, 10}, false, 0, true,
+        {"sur deux boites",
+         {{4, 10, 10, 0, 0, 0}, {4, 10, 10, 6, 0, 0}},
+         {10, 10, 2, 0, 0, 10},
+         false,
+         80,
+         false,
          false},
-        {"sur une boite retournee", {{-10, 10, 10, 10, 0, 0}}, {4, 4, 4, 0, 0, 10}, false, 0, true,
+        {"sur trois boites dont deux se chevauchent",
+         {{4, 10, 10, 0, 0, 0}, {4, 10, 10, 2, 0, 0}, {2, 10, 10, 8, 0, 0}},
+         {10, 10, 2, 0, 0, 10},
+         false,
+         80,
+         false,
+         false},
+        {"a moitie hors du sol", {}, {10, 3, 3, 45, 0, 0}, true, 50, false, false},
+        {"sur une boite plate",
+         {{10, 10, 0, 0, 0, 10}},
+         {4, 4, 4, 0, 0, 10},
+         false,
+         0,
+         true,
+         false},
+        {"sur une boite retournee",
+         {{-10, 10, 10, 10, 0, 0}},
+         {4, 4, 4, 0, 0, 10},
+         false,
+         0,
+         true,
          false},
         {"arete seulement", {base}, {4, 4, 4, 10, 0, 10}, false, 0, true, false},
-        {"centre au bord de l'appui", {{5, 10, 10, 0, 0, 0}}, {10, 3, 3, 0, 0, 10}, false, 50,
-         false, false},
-        {"centre une demi-unite au-dela", {{5, 10, 10, 0, 0, 0}}, {11, 3, 3, 0, 0, 10}, false,
-         45.45, false, true},
-        {"centre dans l'enveloppe de deux coins", {{2, 2, 10, 0, 0, 0}, {2, 2, 10, 8, 8, 0}},
-         {10, 10, 1, 0, 0, 10}, false, 8, false, false},
-        {"centre hors de l'enveloppe de deux coins", {{2, 2, 10, 0, 0, 0}, {2, 2, 10, 8, 0, 0}},
-         {10, 10, 1, 0, 0, 10}, false, 8, false, true},
-        {"centre sous le bord haut d'une bande et d'un coin", {{2, 10, 10, 0, 0, 0}, {2, 2, 10, 8, 0, 0}},
-         {10, 10, 1, 0, 0, 10}, false, 24, false, false},
-        {"centre dans l'enveloppe d'une bande et d'un bloc", {{9, 1, 10, 0, 0, 0}, {4, 6, 10, 6, 3, 0}},
-         {10, 10, 1, 0, 0, 10}, false, 33, false, false},
-        {"74,999 % reste sous 75", {{1, 74999, 10, 0, 0, 0}}, {1, 100000, 1, 0, 0, 10}, false,
-         74.99, false, false},
+        {"centre au bord de l'appui",
+         {{5, 10, 10, 0, 0, 0}},
+         {10, 3, 3, 0, 0, 10},
+         false,
+         50,
+         false,
+         false},
+        {"centre une demi-unite au-dela",
+         {{5, 10, 10, 0, 0, 0}},
+         {11, 3, 3, 0, 0, 10},
+         false,
+         45.45,
+         false,
+         true},
+        {"centre dans l'enveloppe de deux coins",
+         {{2, 2, 10, 0, 0, 0}, {2, 2, 10, 8, 8, 0}},
+         {10, 10, 1, 0, 0, 10},
+         false,
+         8,
+         false,
+         false},
+        {"centre hors de l'enveloppe de deux coins",
+         {{2, 2, 10, 0, 0, 0}, {2, 2, 10, 8, 0, 0}},
+         {10, 10, 1, 0, 0, 10},
+         false,
+         8,
+         false,
+         true},
+        {"centre sous le bord haut d'une bande et d'un coin",
+         {{2, 10, 10, 0, 0, 0}, {2, 2, 10, 8, 0, 0}},
+         {10, 10, 1, 0, 0, 10},
+         false,
+         24,
+         false,
+         false},
+        {"centre dans l'enveloppe d'une bande et d'un bloc",
+         {{9, 1, 10, 0, 0, 0}, {4, 6, 10, 6, 3, 0}},
+         {10, 10, 1, 0, 0, 10},
+         false,
+         33,
+         false,
+         false},
+        {"74,999 % reste sous 75",
+         {{1, 74999, 10, 0, 0, 0}},
+         {1, 100000, 1, 0, 0, 10},
+         false,
+         74.99,
+         false,
+         false},
     };
     for (const Case& c : cases) {
         Layout layout{{50, 100000, 50}, c.under};
@@ -288,14 +382,15 @@ TEST(CheckSupport, MatchesAllPairsOnAGeneratedLoad) {
     }
     layout.boxes[5].dimX = 0;
     layout.boxes[6].dimY = -2;
-    layout.boxes[9] = {4, 300, 300, 3, 0, 4};   // each over too many of the grid's cells
+    layout.boxes[9] = {4, 300, 300, 3, 0, 4};  // each over too many of the grid's cells
     layout.boxes[11] = {3, 300, -300, 30, 1, 302};
     LayoutReport report = checkLayout(layout, {});
     std::size_t overlaps = 0;
     for (int a = 0; a < 3000; ++a) {
         const Box& p = layout.boxes[a];
         std::vector<int> restsOn;
-        std::vector<std::vector<char>> cells(p.dimX > 0 ? p.dimX : 0, std::vector<char>(p.dimY > 0 ? p.dimY : 0));
+        std::vector<std::vector<char>> cells(p.dimX > 0 ? p.dimX : 0,
+                                             std::vector<char>(p.dimY > 0 ? p.dimY : 0));
         for (int b = 0; b < 3000; ++b) {
             const Box& q = layout.boxes[b];
             auto common = [](int32_t p0, int32_t pd, int32_t q0, int32_t qd) {
@@ -303,20 +398,24 @@ TEST(CheckSupport, MatchesAllPairsOnAGeneratedLoad) {
                 int32_t high = std::min(std::max(p0, p0 + pd), std::max(q0, q0 + qd));
                 return std::max(0, high - low);
             };
-            int x = common(p.posX, p.dimX, q.posX, q.dimX), y = common(p.posY, p.dimY, q.posY, q.dimY);
+            int x = common(p.posX, p.dimX, q.posX, q.dimX),
+                y = common(p.posY, p.dimY, q.posY, q.dimY);
             if (b > a && x * y * common(p.posZ, p.dimZ, q.posZ, q.dimZ) > 0) ++overlaps;
             if (b != a && x * y > 0 && q.posZ + q.dimZ == p.posZ && q.dimX > 0 && q.dimY > 0 &&
                 q.dimZ > 0 && p.dimX > 0 && p.dimY > 0 && p.dimZ > 0) {
                 restsOn.push_back(b + 1);
-                for (int i = std::max(q.posX, p.posX); i < std::min(q.posX + q.dimX, p.posX + p.dimX); ++i) {
-                    for (int j = std::max(q.posY, p.posY); j < std::min(q.posY + q.dimY, p.posY + p.dimY); ++j) {
+                for (int i = std::max(q.posX, p.posX);
+                     i < std::min(q.posX + q.dimX, p.posX + p.dimX); ++i) {
+                    for (int j = std::max(q.posY, p.posY);
+                         j < std::min(q.posY + q.dimY, p.posY + p.dimY); ++j) {
                         cells[i - p.posX][j - p.posY] = 1;
                     }
                 }
             }
         }
         int covered = 0;
-        for (const auto& row : cells) covered += static_cast<int>(std::count(row.begin(), row.end(), 1));
+        for (const auto& row : cells)
+            covered += static_cast<int>(std::count(row.begin(), row.end(), 1));
         if (p.posZ == 0 && !cells.empty() && !cells[0].empty()) covered = p.dimX * p.dimY;
         const BoxSupport& s = report.supports[a];
         ASSERT_EQ(restsOnOf(report, a + 1), restsOn) << "boite " << a + 1;
@@ -324,31 +423,42 @@ TEST(CheckSupport, MatchesAllPairsOnAGeneratedLoad) {
         std::vector<std::pair<int, int>> corners;
         for (int i = 0; i < static_cast<int>(cells.size()); ++i) {
             for (int j = 0; j < static_cast<int>(cells[i].size()); ++j) {
-                for (int k = 0; cells[i][j] && k < 4; ++k) corners.push_back({2 * (p.posX + i + k % 2), 2 * (p.posY + j + k / 2)});
+                for (int k = 0; cells[i][j] && k < 4; ++k)
+                    corners.push_back({2 * (p.posX + i + k % 2), 2 * (p.posY + j + k / 2)});
             }
         }
         std::sort(corners.begin(), corners.end());
         corners.erase(std::unique(corners.begin(), corners.end()), corners.end());
         const std::pair<int, int> c{2 * p.posX + p.dimX, 2 * p.posY + p.dimY};
-        auto side = [](auto o, auto u, auto v) { return (u.first - o.first) * (v.second - o.second) - (u.second - o.second) * (v.first - o.first); };
+        auto side = [](auto o, auto u, auto v) {
+            return (u.first - o.first) * (v.second - o.second) -
+                   (u.second - o.second) * (v.first - o.first);
+        };
         bool held = false;
-        for (auto u : corners) for (auto v : corners) for (auto w : corners) {
-            const int s1 = side(u, v, c), s2 = side(v, w, c), s3 = side(w, u, c);
-            held = held || (((s1 >= 0 && s2 >= 0 && s3 >= 0) || (s1 <= 0 && s2 <= 0 && s3 <= 0)) &&
-                            std::min({u.first, v.first, w.first}) <= c.first && c.first <= std::max({u.first, v.first, w.first}) &&
-                            std::min({u.second, v.second, w.second}) <= c.second && c.second <= std::max({u.second, v.second, w.second}));
+        for (auto u : corners)
+            for (auto v : corners)
+                for (auto w : corners) {
+                    const int s1 = side(u, v, c), s2 = side(v, w, c), s3 = side(w, u, c);
+                    held = held ||
+                           (((s1 >= 0 && s2 >= 0 && s3 >= 0) || (s1 <= 0 && s2 <= 0 && s3 <= 0)) &&
+                            std::min({u.first, v.first, w.first}) <= c.first &&
+                            c.first <= std::max({u.first, v.first, w.first}) &&
+                            std::min({u.second, v.second, w.second}) <= c.second &&
+                            c.second <= std::max({u.second, v.second, w.second}));
+                }
+        if (p.posZ > 0 && covered > 0) {
+            ASSERT_EQ(s.unstable, !held) << "boite " << a + 1;
         }
-        if (p.posZ > 0 && covered > 0) { ASSERT_EQ(s.unstable, !held) << "boite " << a + 1; }
         if (!cells.empty() && !cells[0].empty() && p.dimZ > 0) {
             ASSERT_EQ(s.percent, std::floor(covered * 10000.0 / (p.dimX * p.dimY)) / 100)
                 << "boite " << a + 1;
         }
     }
     EXPECT_EQ(report.overlaps.size(), overlaps);
-    EXPECT_TRUE(std::is_sorted(report.overlaps.begin(), report.overlaps.end(),
-                               [](const Overlap& l, const Overlap& r) {
-                                   return l.first != r.first ? l.first < r.first : l.second < r.second;
-                               }));
+    EXPECT_TRUE(std::is_sorted(
+        report.overlaps.begin(), report.overlaps.end(), [](const Overlap& l, const Overlap& r) {
+            return l.first != r.first ? l.first < r.first : l.second < r.second;
+        }));
 }
 
 // Layouts that defeat the grid's cells, checked against every pair compared
@@ -361,9 +471,11 @@ TEST(CheckSupport, LayoutsThatDefeatTheCellsMatchAllPairs) {
         std::uniform_int_distribution<int> size(1, 4), place(0, 20);
         Layout layout{{3200, 3200, 60}, {}};
         for (int n = 0; n < 400; ++n) {
-            layout.boxes.push_back({size(random), size(random), size(random), place(random), place(random), place(random)});
+            layout.boxes.push_back({size(random), size(random), size(random), place(random),
+                                    place(random), place(random)});
         }
-        for (int i = 0; i < 1600; ++i) layout.boxes.push_back({1, 3200, 1, 2 * i, 0, 50 - touching * (i % 8 == 0)});
+        for (int i = 0; i < 1600; ++i)
+            layout.boxes.push_back({1, 3200, 1, 2 * i, 0, 50 - touching * (i % 8 == 0)});
         for (int i = 0; i < 800; ++i) layout.boxes.push_back({3200, 1, 1, 0, 4 * i, 48});
         const LayoutReport report = checkLayout(layout, {});
         const int count = static_cast<int>(layout.boxes.size());
@@ -373,43 +485,73 @@ TEST(CheckSupport, LayoutsThatDefeatTheCellsMatchAllPairs) {
             std::vector<int> restsOn;
             for (int b = 0; b < count; ++b) {
                 const Box& q = layout.boxes[b];
-                auto meets = [](int p0, int pd, int q0, int qd) { return p0 < q0 + qd && q0 < p0 + pd; };
-                if (b == a || !meets(p.posX, p.dimX, q.posX, q.dimX) || !meets(p.posY, p.dimY, q.posY, q.dimY)) continue;
+                auto meets = [](int p0, int pd, int q0, int qd) {
+                    return p0 < q0 + qd && q0 < p0 + pd;
+                };
+                if (b == a || !meets(p.posX, p.dimX, q.posX, q.dimX) ||
+                    !meets(p.posY, p.dimY, q.posY, q.dimY))
+                    continue;
                 if (b > a && meets(p.posZ, p.dimZ, q.posZ, q.dimZ)) ++overlaps;
                 if (q.posZ + q.dimZ == p.posZ) restsOn.push_back(b + 1);
             }
-            ASSERT_EQ(restsOnOf(report, a + 1), restsOn) << "boite " << a + 1 << ", planches " << touching;
+            ASSERT_EQ(restsOnOf(report, a + 1), restsOn)
+                << "boite " << a + 1 << ", planches " << touching;
         }
         EXPECT_EQ(report.overlaps.size(), overlaps) << "planches " << touching;
     }
 }
 
-} // namespace
+}  // namespace
 
 // File names of any bytes and floating-point figures, as the JSON line writes them.
 TEST(CheckReports, JsonNamesAndNumbers) {
     const std::string bad = "\xEF\xBF\xBD";
-    const std::pair<std::string, std::string> names[] = {  // bytes, the string read back
-        {"\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9"}, {"\x01", "\x01"}, {"\xC2\x80\xDF\xBF", "\xC2\x80\xDF\xBF"},
-        {"\xE0\xA0\x80\xED\x9F\xBF", "\xE0\xA0\x80\xED\x9F\xBF"}, {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"},
-        {"\xED\xA0\x80", bad + bad + bad}, {"\xE0\x9F\xBF", bad + bad + bad}, {"\xC1\xBF", bad + bad},
-        {"\xF4\x90\x80\x80", bad + bad + bad + bad}, {"\xF0\x8F\xBF\xBF", bad + bad + bad + bad},
-        {"\xE2\x82", bad}, {"\xE2\x82" "A", bad + "A"}, {"\xE1\x80\xC0", bad + bad}, {"\xF5\xFF", bad + bad},
+    const std::pair<std::string, std::string> names[] = {
+        // bytes, the string read back
+        {"\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9"},
+        {"\x01", "\x01"},
+        {"\xC2\x80\xDF\xBF", "\xC2\x80\xDF\xBF"},
+        {"\xE0\xA0\x80\xED\x9F\xBF", "\xE0\xA0\x80\xED\x9F\xBF"},
+        {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"},
+        {"\xED\xA0\x80", bad + bad + bad},
+        {"\xE0\x9F\xBF", bad + bad + bad},
+        {"\xC1\xBF", bad + bad},
+        {"\xF4\x90\x80\x80", bad + bad + bad + bad},
+        {"\xF0\x8F\xBF\xBF", bad + bad + bad + bad},
+        {"\xE2\x82", bad},
+        {"\xE2\x82"
+         "A",
+         bad + "A"},
+        {"\xE1\x80\xC0", bad + bad},
+        {"\xF5\xFF", bad + bad},
     };
     for (const auto& [bytes, expected] : names) {
         const std::string line = formatJson(bytes, LayoutReport{});
-        EXPECT_EQ(nlohmann::json::parse(line, nullptr, false).value("file", "(unreadable)"), expected) << line;
+        EXPECT_EQ(nlohmann::json::parse(line, nullptr, false).value("file", "(unreadable)"),
+                  expected)
+            << line;
     }
     const std::pair<double, const char*> numbers[] = {
-        {0.0, "0.0"}, {25.0, "25.0"}, {100.0, "100.0"}, {99.99, "99.99"}, {3.2, "3.2"},
-        {0.5, "0.5"}, {0.000123, "0.000123"}, {1e-05, "1e-05"}, {1.5e-07, "1.5e-07"}, {123456789012345.0, "123456789012345.0"},
-        {1e15, "1e+15"}, {1e100, "1e+100"}, {1.9807040600895968e+30, "1.9807040600895968e+30"},
+        {0.0, "0.0"},
+        {25.0, "25.0"},
+        {100.0, "100.0"},
+        {99.99, "99.99"},
+        {3.2, "3.2"},
+        {0.5, "0.5"},
+        {0.000123, "0.000123"},
+        {1e-05, "1e-05"},
+        {1.5e-07, "1.5e-07"},
+        {123456789012345.0, "123456789012345.0"},
+        {1e15, "1e+15"},
+        {1e100, "1e+100"},
+        {1.9807040600895968e+30, "1.9807040600895968e+30"},
     };
     for (const auto& [value, text] : numbers) {
         LayoutReport report;
         report.hasUtilisation = true;
         report.utilisation = value;
         const std::string line = formatJson("f", report);
-        EXPECT_NE(line.find("\"utilisation\":" + std::string(text) + ","), npos) << "expected " << text << " in " << line;
+        EXPECT_NE(line.find("\"utilisation\":" + std::string(text) + ","), npos)
+            << "expected " << text << " in " << line;
     }
 }

@@ -12,7 +12,8 @@
 
 namespace {
 
-const std::string kFile = testing::TempDir() + "boxview-loader-" + std::to_string(getpid()) + ".txt";
+const std::string kFile =
+    testing::TempDir() + "boxview-loader-" + std::to_string(getpid()) + ".txt";
 
 std::string write(const std::string& content) {
     std::ofstream(kFile, std::ios::binary) << content;
@@ -22,15 +23,19 @@ std::string write(const std::string& content) {
 // The container, the count and the shown boxes, one line a box, so that a failure shows which differ.
 std::string dump(const Scene& s) {
     std::ostringstream text;
-    text << s.container.dimX << ' ' << s.container.dimY << ' ' << s.container.dimZ << " n=" << s.boxCount;
+    text << s.container.dimX << ' ' << s.container.dimY << ' ' << s.container.dimZ
+         << " n=" << s.boxCount;
     for (const Box* b = s.boxes + 1; b <= s.boxes + boxesInTable(s.boxCount); ++b)
-        text << '\n' << b->dimX << ' ' << b->dimY << ' ' << b->dimZ << ' ' << b->posX << ' ' << b->posY << ' ' << b->posZ;
+        text << '\n'
+             << b->dimX << ' ' << b->dimY << ' ' << b->dimZ << ' ' << b->posX << ' ' << b->posY
+             << ' ' << b->posZ;
     return text.str();
 }
 
 std::string boxesFile(int count) {
     std::string text = "100 50 40\n" + std::to_string(count) + "\n";
-    for (int n = 1; n <= count; ++n) text += std::to_string(n) + " 2 3 " + std::to_string(10 * n) + " 5 6\n";
+    for (int n = 1; n <= count; ++n)
+        text += std::to_string(n) + " 2 3 " + std::to_string(10 * n) + " 5 6\n";
     return text;
 }
 
@@ -40,12 +45,20 @@ TEST(LoaderTest, AcceptedLayoutsReadTheSameWhateverTheirSpacing) {
     const std::string two = "100000 12 8 n=2\n2147483647 -2147483648 3 0 10 0\n1 2 3 -4 -5 -6";
     const std::pair<std::string, std::string> cases[] = {
         {"\r\n\t 100000\t12 \v8\r\n2\f+2147483647 -2147483648 3\n\n\n0 10 0 1 2 3 "
-         "-0000000000000000000000000000004 -5 -6  ", two},
-        {"100000 12 8 2 2147483647 -2147483648 3 0 10 0 1 2 3 -4 -5 -6 9 garbage 99999999999\n", two},
-        {"\xEF\xBB\xBF" "100000 0012 008 2 2147483647 -2147483648 3 0 10 0 1 2 3 -4 -5 -6", two},
-        {"100000 12 8 2 2147483647 -2147483648 " + std::string(101, '0') + "3 0 10 0 1 2 3 -4 -5 -6", two},
-        {"10 20 30\n0\n", "10 20 30 n=0"}, {"10 20 30\n-3\n", "10 20 30 n=-3"},
-        {"30 30 30 3 1 1 1 0 0 0 2 2 2 0 0 0 3 3 3 0 0 0", "30 30 30 n=3\n1 1 1 0 0 0\n2 2 2 0 0 0\n3 3 3 0 0 0"},
+         "-0000000000000000000000000000004 -5 -6  ",
+         two},
+        {"100000 12 8 2 2147483647 -2147483648 3 0 10 0 1 2 3 -4 -5 -6 9 garbage 99999999999\n",
+         two},
+        {"\xEF\xBB\xBF"
+         "100000 0012 008 2 2147483647 -2147483648 3 0 10 0 1 2 3 -4 -5 -6",
+         two},
+        {"100000 12 8 2 2147483647 -2147483648 " + std::string(101, '0') +
+             "3 0 10 0 1 2 3 -4 -5 -6",
+         two},
+        {"10 20 30\n0\n", "10 20 30 n=0"},
+        {"10 20 30\n-3\n", "10 20 30 n=-3"},
+        {"30 30 30 3 1 1 1 0 0 0 2 2 2 0 0 0 3 3 3 0 0 0",
+         "30 30 30 n=3\n1 1 1 0 0 0\n2 2 2 0 0 0\n3 3 3 0 0 0"},
     };
     for (const auto& [content, want] : cases) {
         Scene scene;
@@ -60,7 +73,9 @@ TEST(LoaderTest, AcceptedLayoutsReadTheSameWhateverTheirSpacing) {
     ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
     if (fork() == 0) {
         const int fd = open(fifo.c_str(), O_WRONLY);
-        for (const std::string part : {"\xEF", "\xBB", "\xBF" "7 8 9 0"}) {
+        for (const std::string part : {"\xEF", "\xBB",
+                                       "\xBF"
+                                       "7 8 9 0"}) {
             (void)!::write(fd, part.data(), part.size());
             usleep(50000);  // so that each piece comes in a read of its own
         }
@@ -75,23 +90,33 @@ TEST(LoaderTest, AcceptedLayoutsReadTheSameWhateverTheirSpacing) {
     Layout layout;
     std::ostringstream out;
     EXPECT_EQ(0, readLayout(write(boxesFile(100)), 100, layout, out)) << out.str();
-    EXPECT_EQ(-1, readLayout(write(boxesFile(101)), 100, layout, out)) << "101 boxes of 100 at most";
-    EXPECT_TRUE(layout.boxes.size() == 100 && layout.boxes[99].posX == 1000) << layout.boxes.size() << " boxes";
+    EXPECT_EQ(-1, readLayout(write(boxesFile(101)), 100, layout, out))
+        << "101 boxes of 100 at most";
+    EXPECT_TRUE(layout.boxes.size() == 100 && layout.boxes[99].posX == 1000)
+        << layout.boxes.size() << " boxes";
 }
 
 TEST(LoaderTest, EveryRefusalNamesTheFileAndLeavesTheSceneAlone) {
-    const std::string p = " : le 1er nombre (dimX du conteneur)", box1 = " : le 5e nombre (dimX de la boite 1)";
-    const std::pair<std::string, std::string> cases[] = {  // content, message after the path
-        {"10 20 30 2 1 2 3 4 5 6 1 2 3 4 5", " : fichier incomplet, le 16e nombre (posZ de la boite 2) manque"},
-        {"10 20 30 -", " : le 4e nombre (nombre de boites) n'est pas un entier : -"}, {"1 2 3\x01\xff 0", " : le 3e nombre (dimZ du conteneur) n'est pas un entier : 3??"},
-        {"10 20 30 1 1 2 3 4 5 6abc", " : le 10e nombre (posZ de la boite 1) n'est pas un entier : 6abc"},
-        {"10 20 30 1 \xEF\xBB\xBF" "1 1 1 0 0 0", box1 + " n'est pas un entier : ???1"},  // a mark later on
+    const std::string p = " : le 1er nombre (dimX du conteneur)",
+                      box1 = " : le 5e nombre (dimX de la boite 1)";
+    const std::pair<std::string, std::string> cases[] = {
+        // content, message after the path
+        {"10 20 30 2 1 2 3 4 5 6 1 2 3 4 5",
+         " : fichier incomplet, le 16e nombre (posZ de la boite 2) manque"},
+        {"10 20 30 -", " : le 4e nombre (nombre de boites) n'est pas un entier : -"},
+        {"1 2 3\x01\xff 0", " : le 3e nombre (dimZ du conteneur) n'est pas un entier : 3??"},
+        {"10 20 30 1 1 2 3 4 5 6abc",
+         " : le 10e nombre (posZ de la boite 1) n'est pas un entier : 6abc"},
+        {"10 20 30 1 \xEF\xBB\xBF"
+         "1 1 1 0 0 0",
+         box1 + " n'est pas un entier : ???1"},  // a mark later on
         {"10 20 30 1 2147483648 1 1 0 0 0", box1 + " depasse les entiers 32 bits : 2147483648"},
         {"10 20 30 1 1 -2147483649 1 0 0 0",
          " : le 6e nombre (dimY de la boite 1) depasse les entiers 32 bits : -2147483649"},
         {std::string(1 << 20, '0'),  // an endless word, even of zeros, is no 32-bit integer
          p + " depasse les entiers 32 bits : " + std::string(20, '0') + "..."},
-        {"10 20 100001 0", " : dimension du conteneur trop grande (dimZ = 100001), 100000 au maximum"},
+        {"10 20 100001 0",
+         " : dimension du conteneur trop grande (dimZ = 100001), 100000 au maximum"},
         {boxesFile(61), " : trop de boites (61), 60 au maximum"},
     };
     Scene before;
@@ -106,9 +131,11 @@ TEST(LoaderTest, EveryRefusalNamesTheFileAndLeavesTheSceneAlone) {
     for (const auto& [content, message] : cases) refused(write(content), kFile + message);
     for (const std::string& path : {kFile + ".absent", std::string(), testing::TempDir()})
         refused(path, path + " introuvable");
-    refused("/proc/self/mem", "/proc/self/mem : fichier incomplet, le 1er nombre (dimX du conteneur) manque");  // EIO
-    refused("/dev/zero", "/dev/zero" + p + " n'est pas un entier : " + std::string(20, '?') + "...");
+    refused("/proc/self/mem",
+            "/proc/self/mem : fichier incomplet, le 1er nombre (dimX du conteneur) manque");  // EIO
+    refused("/dev/zero",
+            "/dev/zero" + p + " n'est pas un entier : " + std::string(20, '?') + "...");
     std::remove(kFile.c_str());
 }
 
-} // namespace
+}  // namespace

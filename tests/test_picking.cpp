@@ -13,8 +13,9 @@ namespace {
 // Records of four words (name count, minimum depth, maximum depth, name): the smallest minimum depth wins,
 // compared as unsigned; the earlier record wins a tie; no hits or an overflowed buffer give 0.
 TEST(ChooseHitTest, SmallestMinimumDepthWinsAsUnsigned) {
-    const GLuint records[] = {1, 0xFFFFFFFFu, 0, 1, 1, 0x80000000u, 0, 2, 1, 0x7FFFFFFFu, 0, 3, 1, 500, 600, 4,
-                              1, 10, 900, 5, 1, 10, 20, 6};
+    const GLuint records[] = {1, 0xFFFFFFFFu, 0,   1, 1, 0x80000000u, 0,   2,
+                              1, 0x7FFFFFFFu, 0,   3, 1, 500,         600, 4,
+                              1, 10,          900, 5, 1, 10,          20,  6};
     for (const auto& [hits, want] : {std::pair{3, 3}, {5, 5}, {6, 5}, {1, 1}, {0, 0}, {-1, 0}})
         EXPECT_EQ(chooseHit(records, hits), want) << "among the first " << hits << " records";
 }
@@ -30,7 +31,8 @@ Scene sceneOf(const std::vector<Box>& boxes) {
 TEST_F(PickTest, PicksTheSeenFaceOfTheShownBoxesInTheTurnedModel) {
     const Box back{4, 4, 4, -2, 0, -2}, front{4, 4, 4, -2, 20, -2};
     const Box alongX{4, 4, 4, 10, -2, -2}, alongZ{4, 4, 4, -2, -2, 10};
-    std::vector<Box> frontLast, frontFirst;  // deep stacks of boxes one unit deep: every record must be kept
+    std::vector<Box> frontLast,
+        frontFirst;  // deep stacks of boxes one unit deep: every record must be kept
     for (int32_t n = 1; n <= kMaxBoxes; ++n)
         frontLast.push_back({4, 1, 4, -2, n, -2}), frontFirst.push_back({4, 1, 4, -2, 61 - n, -2});
     struct Row {
@@ -41,14 +43,21 @@ TEST_F(PickTest, PicksTheSeenFaceOfTheShownBoxesInTheTurnedModel) {
         int32_t shown = kWholeLoad, x = 512, y = 384;
     };
     const Row rows[] = {
-        {"front box last", {back, front}, 2}, {"front box first", {front, back}, 1},
-        {"a tie", {front, front, front}, 1}, {"window corner", {front}, 0, 0, 0, kWholeLoad, 10, 10},
-        {"no boxes", {}, 0}, {"box 2 not shown", {back, front}, 1, 0, 0, 1}, {"along x", {alongX}, 0},
-        {"along x, turned about x", {alongX}, 0, 90}, {"along x, turned about z", {alongX}, 1, 0, 90},
-        {"along x, turned about x then z", {alongX}, 1, 90, 90}, {"along z, turned about x", {alongZ}, 1, 90},
+        {"front box last", {back, front}, 2},
+        {"front box first", {front, back}, 1},
+        {"a tie", {front, front, front}, 1},
+        {"window corner", {front}, 0, 0, 0, kWholeLoad, 10, 10},
+        {"no boxes", {}, 0},
+        {"box 2 not shown", {back, front}, 1, 0, 0, 1},
+        {"along x", {alongX}, 0},
+        {"along x, turned about x", {alongX}, 0, 90},
+        {"along x, turned about z", {alongX}, 1, 0, 90},
+        {"along x, turned about x then z", {alongX}, 1, 90, 90},
+        {"along z, turned about x", {alongZ}, 1, 90},
         {"along z, turned about x then z", {alongZ}, 0, 90, 90},
         {"box 1 inside box 2", {{2, 2, 2, -1, 0, -1}, {6, 6, 6, -3, -2, -3}}, 2},
-        {"60 boxes, front box last", frontLast, 60}, {"60 boxes, front box first", frontFirst, 1},
+        {"60 boxes, front box last", frontLast, 60},
+        {"60 boxes, front box first", frontFirst, 1},
         {"20 boxes, front box last", {frontLast.begin(), frontLast.begin() + 20}, 20},
         {"20 boxes, front box first", {frontFirst.begin(), frontFirst.begin() + 20}, 1},
     };
@@ -66,7 +75,8 @@ TEST_F(PickTest, PicksTheSeenFaceOfTheShownBoxesInTheTurnedModel) {
     EXPECT_TRUE(std::equal(before, before + 16, after)) << "the projection after picking";
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
-    EXPECT_TRUE(glGetError() == GL_NO_ERROR && mode == GL_MODELVIEW) << "picking left a GL error or matrix mode " << mode;
+    EXPECT_TRUE(glGetError() == GL_NO_ERROR && mode == GL_MODELVIEW)
+        << "picking left a GL error or matrix mode " << mode;
 }
 
 // From this eye a unit of the plane y = 0 is a pixel and z = 0.5 is GL row 384: box 1's top edge lies at GL row
@@ -79,10 +89,11 @@ TEST_F(PickTest, ClickPicksAtTheWindowHeightMinusItsRow) {
     for (const auto& [row, want] : {std::pair<Uint16, int32_t>{0, 0}, {1, 1}, {767, 2}, {766, 0}}) {
         ViewState view;
         view.selectedBox = -1;
-        handleMouseButtonDown({SDL_MOUSEBUTTONDOWN, 0, SDL_BUTTON_LEFT, SDL_PRESSED, 512, row}, scene, camera, view);
+        handleMouseButtonDown({SDL_MOUSEBUTTONDOWN, 0, SDL_BUTTON_LEFT, SDL_PRESSED, 512, row},
+                              scene, camera, view);
         runPendingPick(scene, camera, view);
         EXPECT_EQ(view.selectedBox, want) << "click at window row " << row;
     }
 }
 
-} // namespace
+}  // namespace

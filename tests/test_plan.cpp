@@ -20,7 +20,8 @@ std::string command(const std::string& line) {
     std::string text;
     if (FILE* pipe = popen(line.c_str(), "r")) {
         char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            text.append(buffer, n);
         pclose(pipe);
     }
     return text;
@@ -45,7 +46,11 @@ protected:
     }
     std::string path(const std::string& name) const { return (dir / name).string(); }
     fs::path dir = fs::temp_directory_path() / ("boxview-plan-" + std::to_string(getpid()));
-    std::string name = [] { std::string s; for (int i = 0; i < 90; ++i) s += "é"; return s; }();
+    std::string name = [] {
+        std::string s;
+        for (int i = 0; i < 90; ++i) s += "é";
+        return s;
+    }();
     std::string layout = path(name + ".txt"), messages;  // too long for a line of the page
 };
 
@@ -60,8 +65,8 @@ TEST_F(PlanTest, OnePagePerBoxWithItsStepPositionDimensionsAndProblems) {
          "Appui : posée sur la boîte 2, soutenue à 100 %"},
         {"Étape 4 / 6 : boîte 4", "Position : x = 14, y = 2, z = 7", "Dimensions : 3 × 3 × 1",
          "Flotte : ni le sol ni une boîte déjà chargée ne la soutient"},
-        {"Étape 5 / 6 : boîte 5", "Appui : posée sur le sol", "Dépasse du conteneur : axe x, côté max",
-         "Chevauche la boîte 1 (volume 32)"},
+        {"Étape 5 / 6 : boîte 5", "Appui : posée sur le sol",
+         "Dépasse du conteneur : axe x, côté max", "Chevauche la boîte 1 (volume 32)"},
         {"Étape 6 / 6 : boîte 6", "Appui : posée sur les boîtes 1 et 2"},
     };
     for (int page = 2; page <= 7; ++page) {
@@ -69,28 +74,36 @@ TEST_F(PlanTest, OnePagePerBoxWithItsStepPositionDimensionsAndProblems) {
                                          std::to_string(page) + " " + path("plan.pdf") + " -");
         for (const std::string& expected : steps[page - 2]) {
             EXPECT_NE(std::string::npos, text.find(expected))
-                << "page " << page << ": expected \"" << expected << "\" in:\n" << text;
+                << "page " << page << ": expected \"" << expected << "\" in:\n"
+                << text;
         }
     }
     const std::string first = command("pdftotext -l 1 " + path("plan.pdf") + " -");
-    for (const char* expected : {"Plan de chargement", "Conteneur : 19 × 10 × 8",
-                                 "Nombre de boîtes : 6", "Chevauchement des boîtes 1 et 5",
-                                 "Boîte 4 flottante à son étape"}) {
+    for (const char* expected :
+         {"Plan de chargement", "Conteneur : 19 × 10 × 8", "Nombre de boîtes : 6",
+          "Chevauchement des boîtes 1 et 5", "Boîte 4 flottante à son étape"}) {
         EXPECT_NE(std::string::npos, first.find(expected)) << expected << " in:\n" << first;
     }
     EXPECT_TRUE(first.find("Fichier : " + dir.string() + "/éé") != std::string::npos &&
                 first.find("éé…") != std::string::npos && first.find(name) == std::string::npos)
-        << "the file name cut at a whole character, in:\n" << first;
+        << "the file name cut at a whole character, in:\n"
+        << first;
 }
 
 TEST(PlanText, NumbersInPrintedFrench) {
     const std::string nb = "\u00a0";
     const std::tuple<double, int, std::string> cases[] = {
-        {-1234567, 0, "−1" + nb + "234" + nb + "567"}, {1234.5, 1, "1" + nb + "234,5"}, {999, 0, "999"},
-        {100000, 0, "100" + nb + "000"}, {72.5, 2, "72,50"}, {-0.004, 2, "0,00"}, {-0.5, 1, "−0,5"},
+        {-1234567, 0, "−1" + nb + "234" + nb + "567"},
+        {1234.5, 1, "1" + nb + "234,5"},
+        {999, 0, "999"},
+        {100000, 0, "100" + nb + "000"},
+        {72.5, 2, "72,50"},
+        {-0.004, 2, "0,00"},
+        {-0.5, 1, "−0,5"},
     };
     for (const auto& [value, decimals, expected] : cases) {
-        EXPECT_EQ(expected, frenchNumber(value, decimals)) << value << " with " << decimals << " decimals";
+        EXPECT_EQ(expected, frenchNumber(value, decimals))
+            << value << " with " << decimals << " decimals";
     }
     EXPECT_EQ("1" + nb + "200 × −5 × 0", frenchDimensions(1200, -5, 0));
 }
@@ -127,4 +140,4 @@ TEST_F(PlanTest, RefusalsExitTwoAndWriteNothing) {
     EXPECT_FALSE(fs::exists(path("plan.pdf")));
 }
 
-} // namespace
+}  // namespace

@@ -62,13 +62,16 @@ TEST(ShotArgs, RefusesBadArgumentsWithOneLine) {
     ShotOptions o;
     std::string error;
     const std::pair<std::vector<std::string>, const char*> refusals[] = {
-        {{}, "usage : boxview-shot"}, {{"a.txt", "b.png", "c.png"}, "usage : boxview-shot"},
-        {{"a.txt", "b.png", "--zoom", "2"}, "option inconnue : --zoom"}, {{"a.txt", "b.png", "--rotx"}, "valeur manquante pour --rotx"},
+        {{}, "usage : boxview-shot"},
+        {{"a.txt", "b.png", "c.png"}, "usage : boxview-shot"},
+        {{"a.txt", "b.png", "--zoom", "2"}, "option inconnue : --zoom"},
+        {{"a.txt", "b.png", "--rotx"}, "valeur manquante pour --rotx"},
         {{"a.txt", "b.png", "--rotx", "abc"}, "valeur invalide pour --rotx : abc"},
         {{"a.txt", "b.png", "--angle", "1.5rad"}, "valeur invalide pour --angle : 1.5rad"},
         {{"a.txt", "b.png", "--distance", "inf"}, "valeur invalide pour --distance : inf"},
         {{"a.txt", "b.png", "--select", "1.5"}, "valeur invalide pour --select : 1.5"},
-        {{"a.txt", "b.png", "--select", "99999999999"}, "valeur invalide pour --select"}, {{"a.txt", "b.png", "--upto", "x"}, "valeur invalide pour --upto : x"},
+        {{"a.txt", "b.png", "--select", "99999999999"}, "valeur invalide pour --select"},
+        {{"a.txt", "b.png", "--upto", "x"}, "valeur invalide pour --upto : x"},
         {{"a.txt", "b.png", "--distance", "1e8"}, "distance hors de -10000000..10000000"},
         {{"a.txt", "b.png", "--distance", "-10000001"}, "distance hors de -10000000..10000000"},
     };
@@ -84,8 +87,10 @@ TEST(ShotArgs, RefusesBadArgumentsWithOneLine) {
 TEST(ShotArgs, AnglesComeBackWithinOneTurnAndHelpIsAnOption) {
     ShotOptions o;
     std::string error;
-    ASSERT_TRUE(parseShotArgs({"a.txt", "b.png", "--rotx", "-370", "--rotz", "735", "--angle",
-                               "7", "--distance", "-1e7"}, o, error)) << error;
+    ASSERT_TRUE(parseShotArgs(
+        {"a.txt", "b.png", "--rotx", "-370", "--rotz", "735", "--angle", "7", "--distance", "-1e7"},
+        o, error))
+        << error;
     const auto micro = [](double v) { return std::round(v * 1e6); };
     EXPECT_EQ((std::array<double, 4>{-10, 15, micro(7 - 2 * M_PI), -1e7}),
               (std::array<double, 4>{o.rotX, o.rotZ, micro(o.angle), o.distance}));
@@ -145,7 +150,8 @@ TEST_F(SnapshotTest, OutputRules) {
     EXPECT_TRUE(stat(path("prive.png").c_str(), &info) == 0 && (info.st_mode & 07777) == 0640)
         << std::oct << info.st_mode;
     EXPECT_TRUE(fs::is_symlink(dir / "lien.png")) << "the link was replaced";
-    EXPECT_TRUE(isPng(path("cible.png")) && isPng(path("prive.png"))) << "the link's target, the private file";
+    EXPECT_TRUE(isPng(path("cible.png")) && isPng(path("prive.png")))
+        << "the link's target, the private file";
     for (const auto& name : leftovers()) {
         EXPECT_EQ(std::string::npos, name.find(".boxview-shot")) << name;
     }
@@ -174,14 +180,16 @@ TEST(OutputFile, ASignalOrAFailedWriteLeavesTheOldFileAndNoTemporary) {
                 std::signal(SIGXFSZ, SIG_IGN);
                 setrlimit(RLIMIT_FSIZE, &limit);
             }
-            const bool written =
-                prepareOutput("t", target, "/", output).kind == ErrorKind::kNone &&
-                writeOutput("t", output, [signal = signal](FILE* file) {
-                    std::fputs("nouveau", file);
-                    std::fflush(file);
-                    if (signal > 0 && signal != SIGXFSZ) raise(signal);
-                    return signal != -1;
-                }, error);
+            const bool written = prepareOutput("t", target, "/", output).kind == ErrorKind::kNone &&
+                                 writeOutput(
+                                     "t", output,
+                                     [signal = signal](FILE* file) {
+                                         std::fputs("nouveau", file);
+                                         std::fflush(file);
+                                         if (signal > 0 && signal != SIGXFSZ) raise(signal);
+                                         return signal != -1;
+                                     },
+                                     error);
             _exit(written ? 0 : 1);
         }
         int status = 0;
@@ -205,16 +213,19 @@ TEST_F(SnapshotTest, ProgramPipesAndFailsWithoutFonts) {
     EXPECT_TRUE(contents(path("fichier.png")) == contents(path("tube.png"))) << "piped picture";
     std::ofstream(path("vide.conf")) << "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n";
     const int status = std::system(("FONTCONFIG_FILE=" + path("vide.conf") + " " + program + " " +
-                                    quoted + path("sans.png") + " 2> " + path("err")).c_str());
+                                    quoted + path("sans.png") + " 2> " + path("err"))
+                                       .c_str());
     EXPECT_EQ(1, WEXITSTATUS(status));
     EXPECT_EQ("probleme pour creer bitmap a partir font window\n", contents(path("err")));
     EXPECT_FALSE(fs::exists(path("sans.png")));
-    EXPECT_EQ(1, WEXITSTATUS(std::system((program + " " + quoted + "- > /dev/full 2>" + path("err")).c_str())));
+    EXPECT_EQ(1, WEXITSTATUS(std::system(
+                     (program + " " + quoted + "- > /dev/full 2>" + path("err")).c_str())));
     EXPECT_EQ("boxview-shot : ecriture impossible sur la sortie standard\n", contents(path("err")));
     // No EGL driver at all: no context, exit 1 and nothing written.
-    EXPECT_EQ(1, WEXITSTATUS(std::system(("__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent " + program + " " +
-                                          quoted + path("sans.png") + " 2>/dev/null").c_str())));
+    EXPECT_EQ(1, WEXITSTATUS(std::system(("__EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent " + program +
+                                          " " + quoted + path("sans.png") + " 2>/dev/null")
+                                             .c_str())));
     EXPECT_FALSE(fs::exists(path("sans.png")));
 }
 
-} // namespace
+}  // namespace

@@ -17,20 +17,20 @@ void orbit(Camera& camera, double step) {
     updateEye(camera);
 }
 
-} // namespace
+}  // namespace
 
 int32_t stepShown(SDLKey key, int32_t shown, int32_t total) {
     switch (key) {
-    case SDLK_PAGEDOWN:
-        return shown < total ? shown + 1 : total;
-    case SDLK_PAGEUP:
-        return shown > 0 ? shown - 1 : 0;
-    case SDLK_HOME:
-        return 0;
-    case SDLK_END:
-        return total;
-    default:
-        return -1;
+        case SDLK_PAGEDOWN:
+            return shown < total ? shown + 1 : total;
+        case SDLK_PAGEUP:
+            return shown > 0 ? shown - 1 : 0;
+        case SDLK_HOME:
+            return 0;
+        case SDLK_END:
+            return total;
+        default:
+            return -1;
     }
 }
 
@@ -53,25 +53,25 @@ void handleKeyDown(const SDL_KeyboardEvent& event, const Scene& scene, Camera& c
     }
     const double depth = scene.container.dimY;
     switch (key) {
-    case SDLK_UP:
-        zoom(camera, -depth);
-        break;
-    case SDLK_DOWN:
-        zoom(camera, depth);
-        break;
-    case SDLK_ESCAPE:
-        view.rotX = 0;
-        view.rotZ = 0;
-        setHomeCamera(camera);
-        break;
-    case SDLK_RIGHT:
-        orbit(camera, 0.5);
-        break;
-    case SDLK_LEFT:
-        orbit(camera, -0.5);
-        break;
-    default:
-        break;
+        case SDLK_UP:
+            zoom(camera, -depth);
+            break;
+        case SDLK_DOWN:
+            zoom(camera, depth);
+            break;
+        case SDLK_ESCAPE:
+            view.rotX = 0;
+            view.rotZ = 0;
+            setHomeCamera(camera);
+            break;
+        case SDLK_RIGHT:
+            orbit(camera, 0.5);
+            break;
+        case SDLK_LEFT:
+            orbit(camera, -0.5);
+            break;
+        default:
+            break;
     }
 }
 
@@ -88,24 +88,24 @@ void handleMouseMotion(const SDL_MouseMotionEvent& event, Camera& camera, ViewSt
     }
 }
 
-void handleMouseButtonDown(const SDL_MouseButtonEvent& event, const Scene& scene,
-                           Camera& camera, ViewState& view) {
+void handleMouseButtonDown(const SDL_MouseButtonEvent& event, const Scene& scene, Camera& camera,
+                           ViewState& view) {
     // Integer halving, truncated toward zero: a depth of 7 steps by 3, -7 by -3.
     const double wheelStep = scene.container.dimY / 2;
     switch (event.button) {
-    case SDL_BUTTON_WHEELDOWN:
-        zoom(camera, wheelStep);
-        break;
-    case SDL_BUTTON_WHEELUP:
-        zoom(camera, -wheelStep);
-        break;
-    case SDL_BUTTON_LEFT:
-        // The pick itself needs GL: the frame loop runs it before the next frame.
-        view.pickPending = true;
-        view.pickX = event.x;
-        view.pickY = kWindowHeight - event.y;
-        break;
-    default:
-        break;
+        case SDL_BUTTON_WHEELDOWN:
+            zoom(camera, wheelStep);
+            break;
+        case SDL_BUTTON_WHEELUP:
+            zoom(camera, -wheelStep);
+            break;
+        case SDL_BUTTON_LEFT:
+            // The pick itself needs GL: the frame loop runs it before the next frame.
+            view.pickPending = true;
+            view.pickX = event.x;
+            view.pickY = kWindowHeight - event.y;
+            break;
+        default:
+            break;
     }
 }

@@ -22,5 +22,5 @@ void handleKeyDown(const SDL_KeyboardEvent& event, const Scene& scene, Camera& c
 void handleMouseMotion(const SDL_MouseMotionEvent& event, Camera& camera, ViewState& view);
 
 // The wheel zooms by half the container's depth; a left click picks the box under the pointer.
-void handleMouseButtonDown(const SDL_MouseButtonEvent& event, const Scene& scene,
-                           Camera& camera, ViewState& view);
+void handleMouseButtonDown(const SDL_MouseButtonEvent& event, const Scene& scene, Camera& camera,
+                           ViewState& view);

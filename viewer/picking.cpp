@@ -6,7 +6,6 @@
 
 #include <GL/glu.h>
 
-
 namespace {
 
 // Draws every shown box under its own number as GL name, with the frame's view transform.
@@ -20,13 +19,13 @@ void drawPickScene(const Camera& camera, const Scene& scene, const ViewState& vi
     for (int32_t n = 1; n <= count; ++n) {
         const Box& b = scene.boxes[n];
         glLoadName(static_cast<GLuint>(n));
-        drawBox(nullptr, float(b.posX), float(b.posY), float(b.posZ), float(b.dimX),
-                float(b.dimY), float(b.dimZ), false);
+        drawBox(nullptr, float(b.posX), float(b.posY), float(b.posZ), float(b.dimX), float(b.dimY),
+                float(b.dimZ), false);
     }
     glFlush();
 }
 
-} // namespace
+}  // namespace
 
 static_assert(kPickBufferSize >= 4 * kMaxBoxes, "the pick buffer holds one record per box");
 

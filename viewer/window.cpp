@@ -48,13 +48,12 @@ void presentFrame(const Palette& palette, const Scene& scene, const ViewState& v
 // Every field a frame or a pick reads, so that two views compare equal exactly when they
 // draw the same picture and have the same click waiting.
 auto viewFields(const Camera& c, const ViewState& v) {
-    return std::make_tuple(c.eyeX, c.eyeY, c.eyeZ, c.centerX, c.centerY, c.centerZ,
-                           c.orbitAngle, c.orbitDistance, v.rotX, v.rotZ, v.rotateMode,
-                           v.orbitMode, v.selectedBox, v.shownBoxes, v.pickPending, v.pickX,
-                           v.pickY);
+    return std::make_tuple(c.eyeX, c.eyeY, c.eyeZ, c.centerX, c.centerY, c.centerZ, c.orbitAngle,
+                           c.orbitDistance, v.rotX, v.rotZ, v.rotateMode, v.orbitMode,
+                           v.selectedBox, v.shownBoxes, v.pickPending, v.pickX, v.pickY);
 }
 
-} // namespace
+}  // namespace
 
 void prepareVideo() {
     setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
@@ -89,25 +88,25 @@ PumpResult drainEvents(const PollEvent& poll, const Scene& scene, Camera& camera
     SDL_Event event;
     while (poll(&event)) {
         switch (event.type) {
-        case SDL_KEYDOWN:
-            handleKeyDown(event.key, scene, camera, view);
-            break;
-        case SDL_MOUSEMOTION:
-            handleMouseMotion(event.motion, camera, view);
-            break;
-        case SDL_MOUSEBUTTONDOWN:
-            handleMouseButtonDown(event.button, scene, camera, view);
-            break;
-        case SDL_VIDEOEXPOSE:
-        case SDL_ACTIVEEVENT:
-            // The window system may have dropped what the window showed.
-            result.redraw = true;
-            break;
-        case SDL_QUIT:
-            result.open = false;
-            break;
-        default:
-            break;
+            case SDL_KEYDOWN:
+                handleKeyDown(event.key, scene, camera, view);
+                break;
+            case SDL_MOUSEMOTION:
+                handleMouseMotion(event.motion, camera, view);
+                break;
+            case SDL_MOUSEBUTTONDOWN:
+                handleMouseButtonDown(event.button, scene, camera, view);
+                break;
+            case SDL_VIDEOEXPOSE:
+            case SDL_ACTIVEEVENT:
+                // The window system may have dropped what the window showed.
+                result.redraw = true;
+                break;
+            case SDL_QUIT:
+                result.open = false;
+                break;
+            default:
+                break;
         }
     }
     result.redraw = result.redraw || view.pickPending || viewFields(camera, view) != before;

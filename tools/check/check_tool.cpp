@@ -26,7 +26,7 @@ const ToolSpec kCheckTool{
       "juge chaque boite avec les seules boites chargees avant elle"}},
 };
 
-} // namespace
+}  // namespace
 
 CheckOptions parseArguments(const std::vector<std::string>& args) {
     const CommandLine line = readCommandLine(kCheckTool, args);

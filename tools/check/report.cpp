@@ -47,21 +47,35 @@ std::string jsonString(const std::string& text) {
         const int length = sequenceLength(byte, low, high);
         if (length == 0) {
             switch (byte) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\b': out += "\\b"; break;
-            case '\f': out += "\\f"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (byte < 0x20) {
-                    out += "\\u00";
-                    out += kHex[byte >> 4];
-                    out += kHex[byte & 15];
-                } else {
-                    out += static_cast<char>(byte);
-                }
+                case '"':
+                    out += "\\\"";
+                    break;
+                case '\\':
+                    out += "\\\\";
+                    break;
+                case '\b':
+                    out += "\\b";
+                    break;
+                case '\f':
+                    out += "\\f";
+                    break;
+                case '\n':
+                    out += "\\n";
+                    break;
+                case '\r':
+                    out += "\\r";
+                    break;
+                case '\t':
+                    out += "\\t";
+                    break;
+                default:
+                    if (byte < 0x20) {
+                        out += "\\u00";
+                        out += kHex[byte >> 4];
+                        out += kHex[byte & 15];
+                    } else {
+                        out += static_cast<char>(byte);
+                    }
             }
             ++i;
             continue;
@@ -88,7 +102,8 @@ std::string jsonString(const std::string& text) {
 // number: 25.0, 3.2, 1e-05, 1.9807040600895969e+30.
 std::string jsonNumber(double value) {
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
     const std::string text(buffer, result.ptr);
     const std::size_t e = text.find('e');
     std::string digits;
@@ -130,7 +145,7 @@ void jsonList(std::ostream& json, const char* key, const std::vector<T>& items, 
     json << ']';
 }
 
-} // namespace
+}  // namespace
 
 void writeText(std::ostream& text, const std::string& fileName, const LayoutReport& report) {
     text << "fichier : " << fileName << '\n';
@@ -138,8 +153,8 @@ void writeText(std::ostream& text, const std::string& fileName, const LayoutRepo
     text << "volume du conteneur : " << volumeText(report.containerVolume) << '\n';
     text << "volume des boites : " << volumeText(report.boxVolume) << '\n';
     if (report.hasUtilisation) {
-        text << "taux de remplissage : " << std::fixed << std::setprecision(2)
-             << report.utilisation << " %\n";
+        text << "taux de remplissage : " << std::fixed << std::setprecision(2) << report.utilisation
+             << " %\n";
     } else {
         text << "taux de remplissage : non calculable, le conteneur a un volume nul\n";
     }
@@ -191,8 +206,7 @@ std::string formatText(const std::string& fileName, const LayoutReport& report) 
 void writeJson(std::ostream& json, const std::string& fileName, const LayoutReport& report) {
     json << "{\"file\":" << jsonString(fileName);
     json << ",\"container\":{\"dimX\":" << report.container.dimX
-         << ",\"dimY\":" << report.container.dimY << ",\"dimZ\":" << report.container.dimZ
-         << '}';
+         << ",\"dimY\":" << report.container.dimY << ",\"dimZ\":" << report.container.dimZ << '}';
     json << ",\"boxCount\":" << report.boxCount;
     json << ",\"containerVolume\":" << volumeText(report.containerVolume);
     json << ",\"boxVolume\":" << volumeText(report.boxVolume);
@@ -206,16 +220,16 @@ void writeJson(std::ostream& json, const std::string& fileName, const LayoutRepo
     if (report.overlapsCut) json << ",\"overlapsCut\":true";
     if (report.contactsCut) json << ",\"contactsCut\":true";
     jsonList(json, "outside", report.outside, [&](const Crossing& crossing) {
-        json << "{\"box\":" << crossing.box << ",\"axis\":\"" << crossing.axis
-             << "\",\"side\":\"" << sideName(crossing.side) << "\"}";
+        json << "{\"box\":" << crossing.box << ",\"axis\":\"" << crossing.axis << "\",\"side\":\""
+             << sideName(crossing.side) << "\"}";
     });
     auto number = [&](int box) { json << box; };
     jsonList(json, "degenerate", report.degenerate, number);
     jsonList(json, "floating", report.floating, number);
     jsonList(json, "unstable", report.unstable, number);
     jsonList(json, "support", report.support, [&](const SupportShortfall& shortfall) {
-        json << "{\"box\":" << shortfall.box
-             << ",\"percent\":" << jsonNumber(shortfall.percent) << '}';
+        json << "{\"box\":" << shortfall.box << ",\"percent\":" << jsonNumber(shortfall.percent)
+             << '}';
     });
     if (report.settings.order) {
         jsonList(json, "order", report.order, [&](const OrderIssue& issue) {

@@ -68,7 +68,7 @@ std::string optionWord(const OptionSpec& option) {
     return word;
 }
 
-} // namespace
+}  // namespace
 
 CommandLine readCommandLine(const ToolSpec& tool, const std::vector<std::string>& args) {
     CommandLine line;
@@ -142,7 +142,8 @@ std::string usageText(const ToolSpec& tool) {
 std::string helpText(const ToolSpec& tool) {
     std::string text = usageText(tool) + "\n" + tool.about;
     std::size_t width = std::strlen("--help");
-    for (const OptionSpec& option : tool.options) width = std::max(width, optionWord(option).size());
+    for (const OptionSpec& option : tool.options)
+        width = std::max(width, optionWord(option).size());
     auto optionLine = [&](const std::string& word, const char* help) {
         text += "  " + word + std::string(width + 2 - word.size(), ' ') + help + "\n";
     };

@@ -9,28 +9,28 @@
 #include <vector>
 
 enum class OptionKind {
-    kFlag,  // no value
+    kFlag,   // no value
     kWhole,  // digits only, within [low, high]
-    kReal,  // a finite decimal number, optionally signed
+    kReal,   // a finite decimal number, optionally signed
 };
 
 struct OptionSpec {
     const char* name;  // without its leading "--"
     OptionKind kind;
     const char* valueName;  // shown in the usage: "P", "DEG"; empty for a flag
-    const char* help;  // its line in --help
-    int64_t low = 0;  // the range of a kWhole option
+    const char* help;       // its line in --help
+    int64_t low = 0;        // the range of a kWhole option
     int64_t high = 0;
 };
 
 struct ToolSpec {
-    const char* name;  // "boxview-check"
+    const char* name;      // "boxview-check"
     const char* operands;  // as the usage shows them: "LAYOUT OUT.png"
     std::size_t minOperands;
-    std::size_t maxOperands;  // SIZE_MAX: any number
+    std::size_t maxOperands;      // SIZE_MAX: any number
     const char* missingOperands;  // what is said when there are too few or too many
-    const char* about;  // the help's text between the usage and the options
-    const char* statuses;  // the help's closing lines: the exit statuses
+    const char* about;            // the help's text between the usage and the options
+    const char* statuses;         // the help's closing lines: the exit statuses
     std::vector<OptionSpec> options;
 };
 

@@ -15,9 +15,12 @@ struct Error {
 // The tools' documented exit status for an error's kind: 0 for none, 2 refused, 1 failed.
 inline int exitStatus(const Error& error) {
     switch (error.kind) {
-    case ErrorKind::kNone: return 0;
-    case ErrorKind::kRefused: return 2;
-    case ErrorKind::kFailed: return 1;
+        case ErrorKind::kNone:
+            return 0;
+        case ErrorKind::kRefused:
+            return 2;
+        case ErrorKind::kFailed:
+            return 1;
     }
     return 1;
 }

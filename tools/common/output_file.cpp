@@ -54,7 +54,9 @@ struct Descriptor {
 };
 
 // A stream, closed when its owner goes; closeStream closes it earlier, to see whether that worked.
-struct StreamClose { void operator()(FILE* file) const { std::fclose(file); } };
+struct StreamClose {
+    void operator()(FILE* file) const { std::fclose(file); }
+};
 using OwnedStream = std::unique_ptr<FILE, StreamClose>;
 
 bool closeStream(OwnedStream& stream) { return std::fclose(stream.release()) == 0; }
@@ -147,7 +149,7 @@ bool linkUnnamed(int fd, const OutputTarget& target, const std::string& tool) {
     return false;
 }
 
-} // namespace
+}  // namespace
 
 Error prepareOutput(const std::string& tool, const std::string& name, const std::string& layout,
                     OutputTarget& target) {

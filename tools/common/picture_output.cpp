@@ -15,8 +15,8 @@ Error writeWithPictures(const std::string& tool, const std::string& output,
     PictureMaker maker;
     std::string message;
     if (!openPictureMaker(maker, message) ||
-        !writeOutput(tool, target, [&](FILE* file) { return fill(maker, file, message); },
-                     message)) {
+        !writeOutput(
+            tool, target, [&](FILE* file) { return fill(maker, file, message); }, message)) {
         return {ErrorKind::kFailed, message};
     }
     return {};

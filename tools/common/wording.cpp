@@ -16,7 +16,7 @@ std::string grouped(const std::string& digits, const char* separator) {
     return out;
 }
 
-} // namespace
+}  // namespace
 
 std::string volumeText(Volume volume, const char* groupSeparator) {
     std::string digits;
@@ -39,9 +39,7 @@ std::string percentText(double percent, char decimalMark) {
     return text;
 }
 
-const char* sideName(Side side) {
-    return side == Side::kMin ? "min" : "max";
-}
+const char* sideName(Side side) { return side == Side::kMin ? "min" : "max"; }
 
 std::string frenchNumber(double value, int decimals) {
     char buffer[64];

@@ -36,8 +36,8 @@ std::string restText(const LayoutReport& report, int n) {
     } else if (later.empty()) {
         return "Appui : posée sur rien";
     } else {
-        return "Appui : posée sur rien à son étape, sur " + boxList(later) +
-               " une fois chargée" + (later.size() > 1 ? "s" : "");
+        return "Appui : posée sur rien à son étape, sur " + boxList(later) + " une fois chargée" +
+               (later.size() > 1 ? "s" : "");
     }
     if (!s.onFloor || s.percent < 100 || !later.empty()) {
         text += ", soutenue à " + percentText(s.percent, ',') + kNoBreak + "%";
@@ -48,7 +48,7 @@ std::string restText(const LayoutReport& report, int n) {
     return "Appui : " + text;
 }
 
-} // namespace
+}  // namespace
 
 PlanFindings findPlanFindings(const Scene& scene, int supportThreshold) {
     Layout layout;
@@ -67,8 +67,8 @@ PlanFindings findPlanFindings(const Scene& scene, int supportThreshold) {
     findings.summary.push_back("Volume occupé : " + volumeText(report.boxVolume, kNoBreak) +
                                " sur " + volumeText(report.containerVolume, kNoBreak));
     if (report.hasUtilisation) {
-        findings.summary.push_back("Taux de remplissage : " +
-                                   frenchNumber(report.utilisation, 1) + kNoBreak + "%");
+        findings.summary.push_back("Taux de remplissage : " + frenchNumber(report.utilisation, 1) +
+                                   kNoBreak + "%");
     }
     findings.restsOn.assign(count, std::string());
     findings.boxProblems.assign(count, {});

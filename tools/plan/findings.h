@@ -11,9 +11,9 @@ struct Scene;
 
 // Every text is UTF-8 with French typography (accents, ×, non-breaking spaces).
 struct PlanFindings {
-    std::vector<std::string> summary;  // the first page's lines: container, count, volumes
+    std::vector<std::string> summary;   // the first page's lines: container, count, volumes
     std::vector<std::string> problems;  // every finding of the file; empty when none
-    std::vector<std::string> restsOn;  // restsOn[n - 1]: what box n rests on; empty when unknown
+    std::vector<std::string> restsOn;   // restsOn[n - 1]: what box n rests on; empty when unknown
     std::vector<std::vector<std::string>> boxProblems;  // boxProblems[n - 1]: shown at step n
 };
 

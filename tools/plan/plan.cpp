@@ -62,7 +62,9 @@ constexpr Style kHeader{9, false, kGrey};
 struct SurfaceRelease {
     void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
 };
-struct ContextRelease { void operator()(cairo_t* cr) const { cairo_destroy(cr); } };
+struct ContextRelease {
+    void operator()(cairo_t* cr) const { cairo_destroy(cr); }
+};
 using OwnedSurface = std::unique_ptr<cairo_surface_t, SurfaceRelease>;
 using OwnedContext = std::unique_ptr<cairo_t, ContextRelease>;
 
@@ -137,8 +139,7 @@ OwnedSurface pictureImage(const std::vector<uint8_t>& rgb) {
 }
 
 // Paints the window's picture with its top-left corner at (x, y), width points wide.
-void paintPicture(cairo_t* cr, const std::vector<uint8_t>& rgb, double x, double y,
-                  double width) {
+void paintPicture(cairo_t* cr, const std::vector<uint8_t>& rgb, double x, double y, double width) {
     const OwnedSurface image = pictureImage(rgb);
     const double scale = width / kWindowWidth;
     cairo_save(cr);
@@ -203,7 +204,8 @@ void stepPage(cairo_t* cr, const PlanOptions& options, const Scene& scene,
     const Box& b = scene.boxes[step];
     line(cr, kStepTitle, x, y,
          "Étape " + std::to_string(step) + " / " + std::to_string(count) + " : boîte " +
-             std::to_string(step), width);
+             std::to_string(step),
+         width);
     line(cr, kBody, x, y, positionText(b), width);
     line(cr, kBody, x, y, dimensionsText(b), width);
     if (!findings.restsOn[step - 1].empty()) {
@@ -256,7 +258,7 @@ bool writePlan(FILE* file, const PlanOptions& options, const Scene& scene,
     return true;
 }
 
-} // namespace
+}  // namespace
 
 Error runPlan(const std::vector<std::string>& args, std::ostream& out) {
     CommandLine line;
@@ -269,9 +271,8 @@ Error runPlan(const std::vector<std::string>& args, std::ostream& out) {
     if (Error refusal = loadPictureScene(options.layout, scene); refusal.kind != ErrorKind::kNone) {
         return refusal;
     }
-    return writeWithPictures(
-        "boxview-plan", options.output, options.layout,
-        [&](const PictureMaker& maker, FILE* file, std::string& failure) {
-            return writePlan(file, options, scene, maker, failure);
-        });
+    return writeWithPictures("boxview-plan", options.output, options.layout,
+                             [&](const PictureMaker& maker, FILE* file, std::string& failure) {
+                                 return writePlan(file, options, scene, maker, failure);
+                             });
 }

@@ -28,8 +28,8 @@ const ToolSpec kShotTool{
     "2 argument, chargement ou sortie refuses (rien n'est ecrit).\n",
     {{"upto", OptionKind::kWhole, "K",
       "etape K du chargement : boites 1..K, boite K selectionnee (0..nombre)", 0, INT32_MAX},
-     {"select", OptionKind::kWhole, "N", "boite N selectionnee (1..nombre, ou 1..K avec --upto)",
-      0, INT32_MAX},
+     {"select", OptionKind::kWhole, "N", "boite N selectionnee (1..nombre, ou 1..K avec --upto)", 0,
+      INT32_MAX},
      {"rotx", OptionKind::kReal, "DEG", "rotation du modele autour de x, en degres (accueil : 0)"},
      {"rotz", OptionKind::kReal, "DEG", "rotation du modele autour de z, en degres (accueil : 15)"},
      {"angle", OptionKind::kReal, "RAD", "angle de la camera autour du centre, en radians"},
@@ -81,8 +81,8 @@ bool writeRows(png_structp png, png_infop info, FILE* file, int width, int heigh
 // the defaults, for a file about half as large again.
 bool encodePng(FILE* file, int width, int height, const std::vector<uint8_t>& rgb) {
     PngWriter writer;
-    writer.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, quietPngError,
-                                         quietPngWarning);
+    writer.png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, quietPngError, quietPngWarning);
     if (writer.png == nullptr) return false;
     writer.info = png_create_info_struct(writer.png);
     return writer.info != nullptr &&
@@ -93,7 +93,8 @@ bool encodePng(FILE* file, int width, int height, const std::vector<uint8_t>& rg
 bool shotOptions(const CommandLine& line, ShotOptions& options, std::string& error) {
     const auto take = [&](const char* name, auto& field) {
         const OptionValue& value = optionValue(kShotTool, line, name);
-        if (value.given) field = static_cast<std::remove_reference_t<decltype(field)>>(value.number);
+        if (value.given)
+            field = static_cast<std::remove_reference_t<decltype(field)>>(value.number);
         return value.given;
     };
     options.hasUpto = take("upto", options.upto);
@@ -117,10 +118,9 @@ bool shotOptions(const CommandLine& line, ShotOptions& options, std::string& err
     return true;
 }
 
-} // namespace
+}  // namespace
 
-bool parseShotArgs(const std::vector<std::string>& args, ShotOptions& options,
-                   std::string& error) {
+bool parseShotArgs(const std::vector<std::string>& args, ShotOptions& options, std::string& error) {
     const CommandLine line = readCommandLine(kShotTool, args);
     error = line.error;
     options.help = line.help;
