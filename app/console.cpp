@@ -50,19 +50,20 @@ Word readWord(std::istream& in, std::string& word) {
 
 }  // namespace
 
-int readCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
-    if (argc <= 1) return -1;
+ConsoleStart readConsoleArguments(int argc, const char* const* argv, std::ostream& out,
+                                  std::ostream& err) {
+    if (argc <= 1) return ConsoleStart::kDialogue;
     const std::string first = argv[1];
     if (first == "--help" && argc == 2) {
         out << kUsage << std::flush;
-        return 0;
+        return ConsoleStart::kHelpShown;
     }
     err << "argument inconnu : " << (first == "--help" ? argv[2] : argv[1])
         << " (boxview --help pour l'usage)" << std::endl;
-    return 2;
+    return ConsoleStart::kRefused;
 }
 
-int runConsole(std::istream& in, std::ostream& out, const ShowScene& showScene) {
+void runConsole(std::istream& in, std::ostream& out, const ShowScene& showScene) {
     out << "format de fichier doit etre : " << std::endl;
     out << "dimX dimY dimZ du conteneur" << std::endl;
     out << "nb de boites" << std::endl;
@@ -77,7 +78,7 @@ int runConsole(std::istream& in, std::ostream& out, const ShowScene& showScene) 
         if (word == Word::kEnd) {
             // End of input (Ctrl-D or a closed pipe): finish the prompt line and leave.
             out << std::endl;
-            return 0;
+            return;
         }
         if (word == Word::kTooLong) {
             out << "nom de fichier trop long" << std::endl;

@@ -14,12 +14,17 @@ constexpr std::size_t kMaxFileName = 4096;
 // once the user is done viewing it.
 using ShowScene = std::function<void(const Scene&, std::ostream&)>;
 
-// Reads boxview's command line. Returns -1 to go on to the dialogue, or the exit status
-// once done: 0 after the French usage on out for --help, 2 after one line on err for
-// anything else.
-int readCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+// What boxview's command line asks for.
+enum class ConsoleStart {
+    kDialogue,   // no argument: go on to the dialogue
+    kHelpShown,  // --help alone: the French usage was written on out
+    kRefused,    // anything else: one line was written on err
+};
+
+ConsoleStart readConsoleArguments(int argc, const char* const* argv, std::ostream& out,
+                                  std::ostream& err);
 
 // Prints the banner, then asks for file names on in, loads each one and hands it to
 // showScene, until in ends. A name longer than kMaxFileName is refused on one line and
-// skipped without being kept. Returns the process exit status.
-int runConsole(std::istream& in, std::ostream& out, const ShowScene& showScene);
+// skipped without being kept.
+void runConsole(std::istream& in, std::ostream& out, const ShowScene& showScene);

@@ -10,14 +10,15 @@
 #include <iostream>
 
 int main(int argc, char** argv) {
-    const int status = readCommandLine(argc, argv, std::cout, std::cerr);
-    if (status >= 0) return status;
+    const ConsoleStart start = readConsoleArguments(argc, argv, std::cout, std::cerr);
+    if (start != ConsoleStart::kDialogue) return start == ConsoleStart::kHelpShown ? 0 : 2;
     keepFreedMemoryForFrames();
     prepareVideo();
     SDL_Init(kVideoInitFlags);
     FontCache fonts = loadFontCache();
-    return runConsole(std::cin, std::cout, [&fonts](const Scene& scene, std::ostream& out) {
+    runConsole(std::cin, std::cout, [&fonts](const Scene& scene, std::ostream& out) {
         runViewer(scene, fonts, out);
         SDL_Quit();
     });
+    return 0;
 }
