@@ -43,7 +43,7 @@ void keepFreedMemoryForFrames() {
 
 void drawFrame(const Palette& palette, const Scene& scene, const ViewState& view,
                const Camera& camera, const FontCache& fonts) {
-    setProjection(farPlaneFor(scene, camera));
+    setProjection(clipPlanesFor(scene, camera, view));
     glClearColor(1.0f, 1.0f, 1.0f, 0.5f);
     glClearDepth(1.0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -7,6 +7,7 @@
 #include <limits>
 
 struct Scene;
+struct Container;
 
 constexpr int kWindowWidth = 1024;
 constexpr int kWindowHeight = 768;
@@ -53,6 +54,8 @@ struct ViewState {
     bool pickPending = false;
     double pickX = 0;  // GL window coordinates, origin at the bottom left
     double pickY = 0;
+    bool framed = false;        // the camera frames the container: its own near and far planes
+    bool showProblems = false;  // the checker's findings drawn over the load
 };
 
 // Just below pi/2: the home eye lies on the +y side of the centre.
@@ -79,8 +82,27 @@ int32_t shownCount(const Scene& scene, const ViewState& view);
 // view from the camera's eye, whatever the model turn; never nearer than kFarPlane.
 double farPlaneFor(const Scene& scene, const Camera& camera);
 
-// Loads the window's perspective with the given far plane; the mode stays GL_PROJECTION.
-void setProjection(double farPlane = kFarPlane);
+// The camera that frames the whole container, turned by rotX and rotZ (degrees), from the
+// home camera's direction: every corner inside the picture, the widest span about nine
+// tenths of its width or height, whatever the container's size. Orbit and zoom move it as
+// they move the home camera, around the container's centre.
+Camera framedCamera(const Container& container, double rotX, double rotZ);
+
+// Frames the container as the view turns it, and marks the view framed.
+void frameContainer(const Scene& scene, Camera& camera, ViewState& view);
+
+struct ClipPlanes {
+    double nearPlane = kNearPlane;
+    double farPlane = kFarPlane;
+};
+
+// The planes a frame and a pick use: kNearPlane and farPlaneFor, or, in a framed view, planes
+// that hug everything drawn (boxes, container, axes, legend), so that depth keeps its
+// precision at any size.
+ClipPlanes clipPlanesFor(const Scene& scene, const Camera& camera, const ViewState& view);
+
+// Loads the window's perspective with the given planes; the mode stays GL_PROJECTION.
+void setProjection(ClipPlanes planes = {});
 
 // Loads identity, the camera's look-at with +z up, then the model turn about z and x (degrees).
 void loadViewTransform(const Camera& camera, double rotX, double rotZ);

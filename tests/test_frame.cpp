@@ -7,6 +7,7 @@
 
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -51,6 +52,47 @@ TEST_F(FrameTest, FarCornerShowsAndNoListsOutliveTheFrameWithOrWithoutGlyphs) {
         for (GLuint name = 1; name <= 2000; ++name)
             ASSERT_FALSE(glIsList(name)) << "display list " << name << " alive after the frame";
     }
+}
+
+// Framed, turned or not, from a few units to 100000: the corners lie inside the picture and between the near and
+// far planes, over at least a thousandth of the depth range, and the widest span takes 80 to 92 % of the picture.
+TEST_F(FrameTest, FramedViewHoldsTheWholeContainerAtAnySize) {
+    for (const Container c : {Container{2, 1, 1},
+                              {20, 10, 8},
+                              {1203, 235, 239},
+                              {-40, 30, 20},
+                              {100000, 100000, 100000},
+                              {100000, 5, 5},
+                              {5, 100000, 5},
+                              {3, 3, 100000}})
+        for (const auto& [rotX, rotZ] : {std::pair{0.0, 15.0}, {90.0, 40.0}}) {
+            ViewState view;
+            view.rotX = rotX, view.rotZ = rotZ;
+            const Scene scene = sceneOf(c, {});
+            Camera camera;
+            frameContainer(scene, camera, view);
+            setProjection(clipPlanesFor(scene, camera, view));
+            loadViewTransform(camera, rotX, rotZ);
+            GLdouble modelview[16], projection[16], lo[3] = {1e9, 1e9, 1e9},
+                                                    hi[3] = {-1e9, -1e9, -1e9}, p[3];
+            const GLint viewport[4] = {0, 0, kWindowWidth, kWindowHeight};
+            glGetDoublev(GL_MODELVIEW_MATRIX, modelview),
+                glGetDoublev(GL_PROJECTION_MATRIX, projection);
+            for (int k = 0; k < 8; ++k) {
+                gluProject(k & 1 ? c.dimX : 0, k & 2 ? c.dimY : 0, k & 4 ? c.dimZ : 0, modelview,
+                           projection, viewport, &p[0], &p[1], &p[2]);
+                for (int a = 0; a < 3; ++a)
+                    lo[a] = std::min(lo[a], p[a]), hi[a] = std::max(hi[a], p[a]);
+            }
+            const double span =
+                std::max((hi[0] - lo[0]) / kWindowWidth, (hi[1] - lo[1]) / kWindowHeight);
+            EXPECT_TRUE(lo[0] >= 0 && hi[0] <= kWindowWidth && lo[1] >= 0 &&
+                        hi[1] <= kWindowHeight && lo[2] > 0 && hi[2] < 1 && hi[2] - lo[2] > 1e-3 &&
+                        span > 0.8 && span < 0.92)
+                << c.dimX << " x " << c.dimY << " x " << c.dimZ << " turned " << rotX << ", "
+                << rotZ << ": x " << lo[0] << ".." << hi[0] << ", y " << lo[1] << ".." << hi[1]
+                << ", depth " << lo[2] << ".." << hi[2];
+        }
 }
 
 // Without glyphs for every height the fonts are unusable, and a block of 96 lists still comes back.

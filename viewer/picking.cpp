@@ -57,7 +57,8 @@ int32_t pickBox(const Camera& camera, const Scene& scene, const ViewState& view,
     glPushMatrix();
     glLoadIdentity();
     gluPickMatrix(x, y, 0.01, 0.01, viewport);
-    gluPerspective(kFieldOfView, kAspectRatio, kNearPlane, farPlaneFor(scene, camera));
+    const ClipPlanes planes = clipPlanesFor(scene, camera, view);
+    gluPerspective(kFieldOfView, kAspectRatio, planes.nearPlane, planes.farPlane);
     drawPickScene(camera, scene, view);
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
