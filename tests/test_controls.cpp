@@ -29,15 +29,16 @@ std::string describe(const Camera& c, const ViewState& v, const PumpResult& pump
     char text[300];
     std::snprintf(text, sizeof text,
                   "eye %.6f %.6f %.6f centre %g %g %g distance %g angle %.6f turn %g %g rotate %d "
-                  "orbit %d shown %d selected %d redraw %d open %d",
+                  "orbit %d shown %d selected %d redraw %d open %d framed %d problems %d",
                   c.eyeX, c.eyeY, c.eyeZ, c.centerX, c.centerY, c.centerZ, c.orbitDistance,
                   c.orbitAngle, v.rotX, v.rotZ, v.rotateMode, v.orbitMode, v.shownBoxes,
-                  v.selectedBox, pump.redraw, pump.open);
+                  v.selectedBox, pump.redraw, pump.open, v.framed, v.showProblems);
     return text;
 }
 
 // Batches of events on 3 boxes in a container 7 deep (the wheel steps 3) from the home view: the eye's distance and
-// angle from home, the turn, the modes, the step k (boxes 1..k shown, box k selected; -1: all, none), redraw, open.
+// angle from home, the turn, the modes, the step k (boxes 1..k shown, box k selected; -1: all, none), redraw, open,
+// framed (the framed camera) and the findings shown. A click ends its batch: what follows it is left to the next.
 TEST(ControlsTest, EveryEventMovesTheViewAsItShouldAndRedrawsOnlyThen) {
     const bool n = false, y = true;
     struct Row {
@@ -45,7 +46,7 @@ TEST(ControlsTest, EveryEventMovesTheViewAsItShouldAndRedrawsOnlyThen) {
         double distance, angle, rotX, rotZ;
         bool rotate, orbit;
         int32_t step;
-        bool redraw, open = true;
+        bool redraw, open = true, framed = false, problems = false;
     };
     const Row rows[] = {
         {{event(SDL_KEYUP, SDLK_LCTRL), key(SDLK_a), event(SDL_MOUSEBUTTONUP, SDL_BUTTON_WHEELDOWN),
@@ -92,7 +93,9 @@ TEST(ControlsTest, EveryEventMovesTheViewAsItShouldAndRedrawsOnlyThen) {
         {{key(SDLK_ESCAPE)}, 60, 0, 0, 0, n, y, 2, y},  // what follows a quit applies:
         {{event(SDL_QUIT), key(SDLK_RSHIFT)}, 60, 0, 0, 0, n, n, 2, y, n},
         {{event(SDL_QUIT)}, 60, 0, 0, 0, n, n, 2, n, n},
-        {{button(SDL_BUTTON_LEFT)}, 60, 0, 0, 0, n, n, 2, y},  // a click to pick
+        {{key(SDLK_f)}, 60, 0, 0, 0, n, n, 2, y, y, y},
+        {{key(SDLK_ESCAPE), key(SDLK_p)}, 60, 0, 0, 0, n, n, 2, y, y, n, y},
+        {{button(SDL_BUTTON_LEFT), key(SDLK_PAGEUP)}, 60, 0, 0, 0, n, n, 2, y, y, n, y},
     };
     Scene scene;
     scene.container = {25, 7, 8}, scene.boxCount = 3;
@@ -107,20 +110,22 @@ TEST(ControlsTest, EveryEventMovesTheViewAsItShouldAndRedrawsOnlyThen) {
         };
         const PumpResult pump = drainEvents(poll, scene, camera, view);
         const double angle = kHomeOrbitAngle + r.angle;
-        const Camera eye{30 + r.distance * std::cos(angle),
-                         r.distance * std::sin(angle),
-                         10,
-                         30,
-                         0,
-                         5,
-                         angle,
-                         r.distance};
-        const ViewState want{r.rotX,
-                             r.rotZ,
-                             r.rotate,
-                             r.orbit,
-                             std::max(r.step, 0),
-                             r.step < 0 ? kWholeLoad : r.step};
+        const Camera home{30 + r.distance * std::cos(angle),
+                          r.distance * std::sin(angle),
+                          10,
+                          30,
+                          0,
+                          5,
+                          angle,
+                          r.distance};
+        const Camera eye = r.framed ? framedCamera(scene.container, r.rotX, r.rotZ) : home;
+        ViewState want{r.rotX,
+                       r.rotZ,
+                       r.rotate,
+                       r.orbit,
+                       std::max(r.step, 0),
+                       r.step < 0 ? kWholeLoad : r.step};
+        want.framed = r.framed, want.showProblems = r.problems;
         EXPECT_EQ(describe(camera, view, pump), describe(eye, want, {r.open, r.redraw}))
             << "after event " << int(r.events[0].type) << " (key " << r.events[0].key.keysym.sym
             << ")";

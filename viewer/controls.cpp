@@ -62,7 +62,14 @@ void handleKeyDown(const SDL_KeyboardEvent& event, const Scene& scene, Camera& c
         case SDLK_ESCAPE:
             view.rotX = 0;
             view.rotZ = 0;
+            view.framed = false;
             setHomeCamera(camera);
+            break;
+        case SDLK_f:
+            frameContainer(scene, camera, view);
+            break;
+        case SDLK_p:
+            view.showProblems = !view.showProblems;
             break;
         case SDLK_RIGHT:
             orbit(camera, 0.5);

@@ -14,7 +14,8 @@ struct Scene;
 int32_t stepShown(SDLKey key, int32_t shown, int32_t total);
 
 // Ctrl and Shift latch the modes; the arrows zoom and step around the centre; Escape goes home
-// (keeping the step and the selection); a step key shows boxes 1..k and selects box k.
+// (keeping the step and the selection); a step key shows boxes 1..k and selects box k; F frames
+// the container as the model is turned; P shows or hides the checker's findings.
 void handleKeyDown(const SDL_KeyboardEvent& event, const Scene& scene, Camera& camera,
                    ViewState& view);
 

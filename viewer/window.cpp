@@ -50,7 +50,8 @@ void presentFrame(const Palette& palette, const Scene& scene, const ViewState& v
 auto viewFields(const Camera& c, const ViewState& v) {
     return std::make_tuple(c.eyeX, c.eyeY, c.eyeZ, c.centerX, c.centerY, c.centerZ, c.orbitAngle,
                            c.orbitDistance, v.rotX, v.rotZ, v.rotateMode, v.orbitMode,
-                           v.selectedBox, v.shownBoxes, v.pickPending, v.pickX, v.pickY);
+                           v.selectedBox, v.shownBoxes, v.pickPending, v.pickX, v.pickY, v.framed,
+                           v.showProblems);
 }
 
 }  // namespace
@@ -108,6 +109,9 @@ PumpResult drainEvents(const PollEvent& poll, const Scene& scene, Camera& camera
             default:
                 break;
         }
+        // A click ends the batch: its pick sees the view as it was when the click came, and
+        // the events after it wait in the queue for the next batch.
+        if (view.pickPending) break;
     }
     result.redraw = result.redraw || view.pickPending || viewFields(camera, view) != before;
     return result;

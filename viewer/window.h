@@ -34,8 +34,9 @@ struct PumpResult {
     bool redraw = false;
 };
 
-// Drains the pending events through poll, handing each to the controls. open is false
-// when a quit request was among them; the events after it are still handled.
+// Drains the pending events through poll, handing each to the controls, up to and including
+// a left click, whose pick must come before what follows it. open is false when a quit request
+// was among them; the events after it are still handled.
 using PollEvent = std::function<int(SDL_Event*)>;
 PumpResult drainEvents(const PollEvent& poll, const Scene& scene, Camera& camera, ViewState& view);
 
