@@ -4,6 +4,7 @@
 #include "render/axes.h"
 #include "render/box.h"
 #include "render/labels.h"
+#include "render/problems.h"
 #include "scene/scene.h"
 
 #include <GL/glu.h>
@@ -42,7 +43,7 @@ void keepFreedMemoryForFrames() {
 }
 
 void drawFrame(const Palette& palette, const Scene& scene, const ViewState& view,
-               const Camera& camera, const FontCache& fonts) {
+               const Camera& camera, const FontCache& fonts, const ProblemMarks* problems) {
     setProjection(clipPlanesFor(scene, camera, view));
     glClearColor(1.0f, 1.0f, 1.0f, 0.5f);
     glClearDepth(1.0);
@@ -78,5 +79,6 @@ void drawFrame(const Palette& palette, const Scene& scene, const ViewState& view
     glDeleteLists(captionFont, kGlyphCount);
     pass([&] { drawLegend(scene.boxCount, palette, scene, fonts); });
     pass([&] { drawStepLine(stepText(scene, view), fonts); });
+    if (view.showProblems && problems != nullptr) drawProblems(*problems, scene, view, fonts);
     glFlush();
 }

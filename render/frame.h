@@ -9,6 +9,7 @@
 #include <cstdint>
 
 struct Scene;
+struct ProblemMarks;
 
 // Keeps freed memory in the process: the software rasteriser allocates and frees large
 // buffers for every batch of smooth lines, and handing them back to the system each
@@ -16,7 +17,9 @@ struct Scene;
 void keepFreedMemoryForFrames();
 
 // Draws the whole frame into the current GL context and flushes; the caller presents
-// it (buffer swap). Loads the projection, with the far plane the scene needs, and leaves
+// it (buffer swap). Loads the projection, with the planes the view needs, and leaves
 // the matrix mode GL_MODELVIEW. Only boxes 1..shownCount are drawn; the legend lists all.
+// With view.showProblems, the problems' marks are drawn over the picture, last.
 void drawFrame(const Palette& palette, const Scene& scene, const ViewState& view,
-               const Camera& camera, const FontCache& fonts);
+               const Camera& camera, const FontCache& fonts,
+               const ProblemMarks* problems = nullptr);

@@ -39,8 +39,9 @@ ViewState stepView(int32_t step) {
 }
 
 std::vector<uint8_t> drawPicture(const PictureMaker& maker, const Scene& scene,
-                                 const ViewState& view, const Camera& camera) {
-    drawFrame(maker.palette, scene, view, camera, maker.fonts);
+                                 const ViewState& view, const Camera& camera,
+                                 const ProblemMarks* problems) {
+    drawFrame(maker.palette, scene, view, camera, maker.fonts, problems);
     glFinish();
     std::vector<uint8_t> bottomUp(static_cast<std::size_t>(kWindowWidth) * kWindowHeight * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

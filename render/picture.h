@@ -10,6 +10,7 @@
 #include <vector>
 
 struct Scene;
+struct ProblemMarks;
 
 // A headless context of the window's size with the frame's fonts and palette; the context
 // goes with it.
@@ -30,6 +31,8 @@ void homeView(Camera& camera, ViewState& view);
 // The view that shows step k of the load: boxes 1..k, box k selected (none for 0).
 ViewState stepView(int32_t step);
 
-// Draws one frame and reads it back: kWindowWidth x kWindowHeight RGB, top row first.
+// Draws one frame (with the problems' marks, when given and the view shows them) and reads
+// it back: kWindowWidth x kWindowHeight RGB, top row first.
 std::vector<uint8_t> drawPicture(const PictureMaker& maker, const Scene& scene,
-                                 const ViewState& view, const Camera& camera);
+                                 const ViewState& view, const Camera& camera,
+                                 const ProblemMarks* problems = nullptr);

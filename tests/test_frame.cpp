@@ -1,8 +1,9 @@
-// Tests of what the reference pictures cannot see: display lists, the far plane, glyph-less fonts, the frame's texts.
+// Tests of what the reference pictures cannot see: display lists, planes and framing, fonts, texts and problem marks.
 #include "render/frame.h"
 
 #include "gl_context.h"
 #include "render/labels.h"
+#include "render/problems.h"
 #include "scene/scene.h"
 
 #include <GL/glu.h>
@@ -124,6 +125,22 @@ TEST(FrameTextTest, CaptionStepLineAndDrawableBytes) {
         view.shownBoxes = shown;
         EXPECT_EQ(stepText(scene, view), text) << shown << " boxes shown";
     }
+    // Boxes 1 and 2 (reaching back from x = 14) overlap over x 6..8; box 3 floats and sticks out; box 4 is fine.
+    const ProblemMarks marks = findProblemMarks(sceneOf(
+        {20, 10, 8},
+        {{8, 6, 6, 0, 0, 0}, {-8, 6, 6, 14, 0, 0}, {4, 4, 2, 14, 2, 7}, {2, 2, 2, 16, 7, 0}}));
+    std::vector<int32_t> boxes;
+    for (const ProblemBox& b : marks.boxes) boxes.push_back(b.box);
+    ASSERT_EQ(boxes, (std::vector<int32_t>{1, 2, 3}));
+    ASSERT_EQ(marks.overlaps.size(), 1u);
+    const Span& o = marks.overlaps[0].span;
+    EXPECT_EQ((std::vector<double>{o.lo[0], o.lo[1], o.lo[2], o.hi[0], o.hi[1], o.hi[2]}),
+              (std::vector<double>{6, 0, 0, 8, 6, 6}));
+    for (const auto& [shown, text] :
+         {std::pair<int32_t, std::string>{4, "problemes : 3 boites, 1 chevauchement"},
+          {1, "problemes : 1 boite, 0 chevauchement"},
+          {0, "aucun probleme"}})
+        EXPECT_EQ(problemLine(marks, shown), text) << shown << " boxes shown";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The viewer window: opening it, the projection, the palette, the event pump and the frame loop.
 #include "viewer/window.h"
 
+#include "render/problems.h"
 #include "viewer/controls.h"
 #include "viewer/picking.h"
 
@@ -40,8 +41,8 @@ bool openWindow(std::ostream& out) {
 }
 
 void presentFrame(const Palette& palette, const Scene& scene, const ViewState& view,
-                  const Camera& camera, const FontCache& fonts) {
-    drawFrame(palette, scene, view, camera, fonts);
+                  const Camera& camera, const FontCache& fonts, const ProblemMarks& problems) {
+    drawFrame(palette, scene, view, camera, fonts, &problems);
     SDL_GL_SwapBuffers();
 }
 
@@ -71,14 +72,16 @@ void runViewer(const Scene& scene, const FontCache& fonts, std::ostream& out) {
     ViewState view;
     Palette palette;
     setHomeView(camera, view, palette);
+    // The checker judges the load once; key P only shows or hides what it found.
+    const ProblemMarks problems = findProblemMarks(scene);
 
-    presentFrame(palette, scene, view, camera, fonts);
+    presentFrame(palette, scene, view, camera, fonts, problems);
     for (PumpResult pump; pump.open;) {
         // Between events the window keeps its last picture and the process sleeps.
         pump = handleEvents(scene, camera, view, out);
         if (!pump.redraw) continue;
         runPendingPick(scene, camera, view);
-        presentFrame(palette, scene, view, camera, fonts);
+        presentFrame(palette, scene, view, camera, fonts, problems);
     }
     SDL_Quit();
 }
