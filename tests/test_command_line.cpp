@@ -67,7 +67,7 @@ TEST(CommandLine, TheThreeToolsReadTheSameWay) {
         "usage : boxview-check [--json] [--support P] [--order] FICHIER...";
     const std::string shotUsage =
         "usage : boxview-shot [--upto K] [--select N] [--rotx DEG] [--rotz DEG] [--angle RAD] "
-        "[--distance D] LAYOUT OUT.png";
+        "[--distance D] [--fit] [--problems] LAYOUT OUT.png";
     const std::string planUsage = "usage : boxview-plan [--support P] LAYOUT PLAN.pdf";
     struct Case {
         const char* program;

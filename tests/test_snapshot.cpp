@@ -74,6 +74,7 @@ TEST(ShotArgs, RefusesBadArgumentsWithOneLine) {
         {{"a.txt", "b.png", "--upto", "x"}, "valeur invalide pour --upto : x"},
         {{"a.txt", "b.png", "--distance", "1e8"}, "distance hors de -10000000..10000000"},
         {{"a.txt", "b.png", "--distance", "-10000001"}, "distance hors de -10000000..10000000"},
+        {{"a.txt", "b.png", "--fit=1"}, "--fit ne prend pas de valeur"},
     };
     for (const auto& [args, expected] : refusals) {
         error.clear();
@@ -87,10 +88,11 @@ TEST(ShotArgs, RefusesBadArgumentsWithOneLine) {
 TEST(ShotArgs, AnglesComeBackWithinOneTurnAndHelpIsAnOption) {
     ShotOptions o;
     std::string error;
-    ASSERT_TRUE(parseShotArgs(
-        {"a.txt", "b.png", "--rotx", "-370", "--rotz", "735", "--angle", "7", "--distance", "-1e7"},
-        o, error))
+    ASSERT_TRUE(parseShotArgs({"a.txt", "b.png", "--rotx", "-370", "--rotz", "735", "--angle", "7",
+                               "--distance", "-1e7", "--fit", "--problems"},
+                              o, error))
         << error;
+    EXPECT_TRUE(o.fit && o.problems) << "--fit and --problems";
     const auto micro = [](double v) { return std::round(v * 1e6); };
     EXPECT_EQ((std::array<double, 4>{-10, 15, micro(7 - 2 * M_PI), -1e7}),
               (std::array<double, 4>{o.rotX, o.rotZ, micro(o.angle), o.distance}));

@@ -1,6 +1,7 @@
 // boxview-shot: renders the viewer's own frame of a layout into a PNG file, without a screen.
 #include "tools/shot/snapshot.h"
 
+#include "render/problems.h"
 #include "scene/scene.h"
 #include "tools/common/command_line.h"
 #include "tools/common/picture_output.h"
@@ -34,7 +35,10 @@ const ToolSpec kShotTool{
      {"rotz", OptionKind::kReal, "DEG", "rotation du modele autour de z, en degres (accueil : 15)"},
      {"angle", OptionKind::kReal, "RAD", "angle de la camera autour du centre, en radians"},
      {"distance", OptionKind::kReal, "D",
-      "distance de la camera au centre (au plus 10000000 en valeur absolue)"}},
+      "distance de la camera au centre (au plus 10000000 en valeur absolue)"},
+     {"fit", OptionKind::kFlag, "",
+      "cadre tout le conteneur, comme la touche F (--angle et --distance partent de la)"},
+     {"problems", OptionKind::kFlag, "", "montre les problemes du chargement (touche P)"}},
 };
 
 constexpr double kFullTurnDegrees = 360;
@@ -103,6 +107,8 @@ bool shotOptions(const CommandLine& line, ShotOptions& options, std::string& err
     options.hasRotZ = take("rotz", options.rotZ);
     options.hasAngle = take("angle", options.angle);
     options.hasDistance = take("distance", options.distance);
+    options.fit = optionValue(kShotTool, line, "fit").given;
+    options.problems = optionValue(kShotTool, line, "problems").given;
     if (std::fabs(options.distance) > kMaxDistance) {
         std::ostringstream text;
         text << "boxview-shot : distance hors de -10000000..10000000 (--distance) : "
@@ -149,19 +155,23 @@ Error runShot(const std::vector<std::string>& args, std::ostream& out) {
                                          " hors de 1.." + std::to_string(selectable) +
                                          " (--select)"};
     }
+    const ProblemMarks problems = findProblemMarks(scene);
     Camera camera;
     ViewState view;
     homeView(camera, view);
     if (options.hasUpto) view = stepView(options.upto);
     if (options.hasRotX) view.rotX = options.rotX;
     if (options.hasRotZ) view.rotZ = options.rotZ;
+    if (options.fit) frameContainer(scene, camera, view);
+    view.showProblems = options.problems;
     if (options.hasAngle) camera.orbitAngle = options.angle;
     if (options.hasDistance) camera.orbitDistance = options.distance;
     if (options.hasAngle || options.hasDistance) updateEye(camera);
     if (options.hasSelect) view.selectedBox = options.select;
     return writeWithPictures("boxview-shot", options.output, options.layout,
                              [&](const PictureMaker& maker, FILE* file, std::string&) {
-                                 return encodePng(file, kWindowWidth, kWindowHeight,
-                                                  drawPicture(maker, scene, view, camera));
+                                 return encodePng(
+                                     file, kWindowWidth, kWindowHeight,
+                                     drawPicture(maker, scene, view, camera, &problems));
                              });
 }

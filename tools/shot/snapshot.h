@@ -16,6 +16,8 @@ struct ShotOptions {
     int32_t upto = 0;
     bool hasUpto = false;
     bool help = false;
+    bool fit = false;       // the camera frames the container
+    bool problems = false;  // the checker's findings drawn over the load
     bool hasRotX = false;
     bool hasRotZ = false;
     bool hasAngle = false;
@@ -30,7 +32,7 @@ struct ShotOptions {
 constexpr double kMaxDistance = 1e7;
 
 // Reads the command line: LAYOUT OUT.png and the options (--upto K, --select N, --rotx DEG,
-// --rotz DEG, --angle RAD, --distance D), or --help. Angles come back within one turn. On a bad
+// --rotz DEG, --angle RAD, --distance D, --fit, --problems), or --help. Angles come back within one turn. On a bad
 // argument returns false with a one-line French message in error.
 bool parseShotArgs(const std::vector<std::string>& args, ShotOptions& options, std::string& error);
 
