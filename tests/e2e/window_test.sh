@@ -8,7 +8,8 @@ viewer=$1 closer=$2 shooter=$3
 # The pictures the window must show, drawn without a window; angles from the home one, as the window adds them.
 angle() { awk -v d="$1" 'BEGIN { printf "%.17g", 1.5707963267945 + d }'; }
 while read -r name options; do
-    "$shooter" examples/petit.txt "$work/$name.png" $options 2>/dev/null &
+    layout=examples/petit.txt && [[ $name == corriger* ]] && layout=examples/a-corriger.txt
+    "$shooter" $layout "$work/$name.png" $options 2>/dev/null &
 done <<VIEWS
 home
 select1 --select 1
@@ -20,6 +21,11 @@ up --select 3 --rotz 0 --distance 50
 right --select 3 --rotz 0 --angle $(angle 0.5)
 orbit --select 3 --rotz 0 --angle $(angle 0.1)
 turned --select 3 --rotz 0 --angle $(angle 0.1) --rotx 4
+corriger
+corriger-problems --problems
+corriger-framed-problems --fit --problems
+corriger-framed --fit
+corriger-escape --rotz 0
 VIEWS
 wait
 
@@ -31,9 +37,14 @@ ticks() { awk '{print $14 + $15}' "/proc/$viewerPid/stat"; }
 before=$(ticks) hz=$(getconf CLK_TCK) && sleep 2 && used=$(($(ticks) - before))
 [ "$used" -lt $((6 * hz / 100)) ] || fail "fenetre au repos : moins de 3 % d'un coeur attendus sur 2 s, obtenu $((used * 50 / hz)) %"
 
-# Without a window manager, the focus is whatever we set: the pointer inside, then the keyboard.
-focusWindow() { timeout 10 xdotool mousemove --window "$window" --sync 60 60 windowfocus --sync "$window" || abort "pas de focus"; }
+# Without a window manager, the focus is whatever we set: the pointer inside, then the keyboard. The pointer first
+# goes to the corner: --sync waits for a motion, and a new window may open where the pointer already stands.
+focusWindow() { timeout 10 xdotool mousemove --window "$window" 0 0 mousemove --window "$window" --sync 60 60 windowfocus --sync "$window" || abort "pas de focus"; }
 focusWindow
+# A click on box 3 and Page Up delivered together, the viewer stopped meanwhile: the click picks box 3 before the step
+# hides it, and the step then selects box 2.
+kill -STOP "$viewerPid" && xdotool mousemove --window "$window" 810 400 click 1 key Prior && kill -CONT "$viewerPid"
+expectSame "clic et Page Up ensemble" "$work/upto2.png" && xdotool key End
 # Clicks on box 1 (its face between boxes 2 and 3) and on empty space, step keys, Escape (turns at 0, selection kept),
 # arrows and wheel, Shift's orbit and Ctrl's model turn.
 while read -r picture action; do
@@ -60,8 +71,18 @@ turned mousemove_relative -- 0 10
 ACTIONS
 
 closeWindow "fermeture" && waitPrompts 2 "apres la fermeture"
-answer examples/petit.txt && waitWindow "deuxieme ouverture"
-expectSame "deuxieme ouverture" "$work/home.png"
+answer examples/a-corriger.txt && waitWindow "deuxieme ouverture"
+expectSame "deuxieme ouverture" "$work/corriger.png" && focusWindow
+# P shows and hides the findings, F frames the container, Escape goes back to the home camera.
+while read -r picture keys; do
+    xdotool key $keys
+    expectSame "apres xdotool key $keys" "$work/$picture.png"
+done <<KEYS
+corriger-problems p
+corriger-framed-problems f
+corriger-framed p
+corriger-escape Escape
+KEYS
 killedBy INT "fenetre ouverte"
 
 # With no font at all, the missing-font line comes once for the window, however many frames are drawn.
