@@ -58,14 +58,10 @@ TEST_F(FrameTest, FarCornerShowsAndNoListsOutliveTheFrameWithOrWithoutGlyphs) {
 // Framed, turned or not, from a few units to 100000: the corners lie inside the picture and between the near and
 // far planes, over at least a thousandth of the depth range, and the widest span takes 80 to 92 % of the picture.
 TEST_F(FrameTest, FramedViewHoldsTheWholeContainerAtAnySize) {
-    for (const Container c : {Container{2, 1, 1},
-                              {20, 10, 8},
-                              {1203, 235, 239},
-                              {-40, 30, 20},
-                              {100000, 100000, 100000},
-                              {100000, 5, 5},
-                              {5, 100000, 5},
-                              {3, 3, 100000}})
+    const Container sizes[] = {
+        {2, 1, 1},      {20, 10, 8},    {1203, 235, 239}, {-40, 30, 20}, {100000, 100000, 100000},
+        {100000, 5, 5}, {5, 100000, 5}, {3, 3, 100000}};
+    for (const Container c : sizes)
         for (const auto& [rotX, rotZ] : {std::pair{0.0, 15.0}, {90.0, 40.0}}) {
             ViewState view;
             view.rotX = rotX, view.rotZ = rotZ;
@@ -110,7 +106,7 @@ TEST_F(FrameTest, FontBlockComesBackWithOrWithoutGlyphs) {
     }
 }
 
-TEST(FrameTextTest, CaptionStepLineAndDrawableBytes) {
+TEST(FrameTextTest, CaptionStepLineDrawableBytesAndProblemMarks) {
     Scene scene = sceneOf({20, 10, 8}, {{-5, 4, -3, -1, 0, -20}, {}});
     EXPECT_EQ(drawableBytes(std::string("a\n b\x7f\x80\xff\x1f~\t", 10)), "a b\x7f~");
     EXPECT_EQ(captionText(scene, 1),
