@@ -363,24 +363,54 @@ struct TreeSearch {
     Batch& batch;
 };
 
-// Reports the pairs of an interval box i and a point box p, where p starts
-// inside i along axis, so that each pair is met once: a sweep along x over both
-// sets. Along x alone, only the pairs where p starts inside i. comparePair
-// tells whether the two share anything along the other axes.
-void scanPairs(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i1, int axis) {
-    auto lowerX = [](const Keyed& a, const Keyed& b) { return a.lo[0] < b.lo[0]; };
-    std::sort(p0, p1, lowerX);
-    std::sort(i0, i1, lowerX);
+// Of the axes in the mask axes, the one along which the fewest pairs of an
+// interval box and a point box meet, counted on a sample of each set; z, then
+// y, on a tie. Along oneWay, only the pairs where the point box starts inside
+// the interval box count. Going down this axis, few interval boxes span a node
+// of the tree, and a scan along it compares few pairs that do not meet.
+int leastMet(KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i1, unsigned axes, int oneWay,
+             std::ptrdiff_t samples) {
+    const std::ptrdiff_t pStep = std::max<std::ptrdiff_t>(1, (p1 - p0) / samples);
+    const std::ptrdiff_t iStep = std::max<std::ptrdiff_t>(1, (i1 - i0) / samples);
+    int best = -1;
+    std::ptrdiff_t bestCount = 0;
+    for (int axis = 2; axis >= 0; --axis) {
+        if (!(axes & (1u << axis))) continue;
+        std::ptrdiff_t count = 0;
+        for (std::ptrdiff_t i = 0; i < i1 - i0; i += iStep) {
+            const Keyed& a = i0[i];
+            for (std::ptrdiff_t p = 0; p < p1 - p0; p += pStep) {
+                const Keyed& b = p0[p];
+                count += (axis == oneWay ? a.lo[axis] < b.lo[axis] : b.hi[axis] > a.lo[axis]) &&
+                         b.lo[axis] < a.hi[axis];
+            }
+        }
+        if (best < 0 || count < bestCount) best = axis, bestCount = count;
+    }
+    return best;
+}
+
+// Reports the pairs of an interval box i and a point box p where p starts
+// inside i along axis, so that each pair is met once: a sweep along another
+// axis, along, over both sets, which meets each pair where either starts
+// inside the other; or along axis itself. comparePair tells whether the two
+// meet along the others.
+void scanPairs(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i1, int axis, int along) {
+    auto lower = [along](const Keyed& a, const Keyed& b) { return a.lo[along] < b.lo[along]; };
+    std::sort(p0, p1, lower);
+    std::sort(i0, i1, lower);
     auto report = [&t, axis](const Keyed& i, const Keyed& p) {
-        if (axis > 0 && !(i.lo[axis] < p.lo[axis] && p.lo[axis] < i.hi[axis])) return;
-        comparePair(t.batch, i.box, p.box, boxExtent(t.boxes[i.box]), boxExtent(t.boxes[p.box]));
+        if (i.lo[axis] < p.lo[axis] && p.lo[axis] < i.hi[axis])
+            comparePair(t.batch, i.box, p.box, boxExtent(t.boxes[i.box]),
+                        boxExtent(t.boxes[p.box]));
     };
     while (p0 != p1 && i0 != i1 && !full(t.batch)) {
-        if (i0->lo[0] < p0->lo[0]) {
-            for (KeyedIt p = p0; p != p1 && p->lo[0] < i0->hi[0]; ++p) report(*i0, *p);
+        if (i0->lo[along] < p0->lo[along]) {
+            for (KeyedIt p = p0; p != p1 && p->lo[along] < i0->hi[along]; ++p) report(*i0, *p);
             ++i0;
         } else {
-            for (KeyedIt i = i0; axis > 0 && i != i1 && i->lo[0] < p0->hi[0]; ++i) report(*i, *p0);
+            for (KeyedIt i = i0; along != axis && i != i1 && i->lo[along] < p0->hi[along]; ++i)
+                report(*i, *p0);
             ++p0;
         }
     }
@@ -389,31 +419,39 @@ void scanPairs(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i1, in
 constexpr std::ptrdiff_t kScanBelow = 64;
 
 // The pairs of an interval box and a point box whose low end along axis lies
-// in [lo, hi) and inside the interval box, met along the axes below it: a
-// segment tree over the points' low ends, built as it is walked. An interval
-// box that covers the whole segment goes down to the next axis, once with each
-// role, since along that axis either of the two may start inside the other.
+// in [lo, hi) and inside the interval box, met along the axes of the mask
+// below: a segment tree over the points' low ends, built as it is walked. An
+// interval box that covers the whole segment goes down to one of those axes,
+// once with each role, since along that axis either of the two may start
+// inside the other.
 void searchSegments(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i1, int64_t lo,
-                    int64_t hi, int axis) {
+                    int64_t hi, int axis, unsigned below) {
     if (p0 == p1 || i0 == i1 || full(t.batch)) return;
-    if (axis == 0 || p1 - p0 < kScanBelow || i1 - i0 < kScanBelow) {
-        scanPairs(t, p0, p1, i0, i1, axis);
+    if (below == 0 || p1 - p0 < kScanBelow || i1 - i0 < kScanBelow) {
+        const int along = (p1 - p0) * (i1 - i0) < kScanBelow * kScanBelow
+                              ? axis
+                              : leastMet(p0, p1, i0, i1, below | (1u << axis), axis, 16);
+        scanPairs(t, p0, p1, i0, i1, axis, along);
         return;
     }
     const KeyedIt spanning = std::partition(
         i0, i1, [lo, hi, axis](const Keyed& i) { return i.lo[axis] < lo && hi <= i.hi[axis]; });
-    searchSegments(t, p0, p1, i0, spanning, INT64_MIN, INT64_MAX, axis - 1);
-    searchSegments(t, i0, spanning, p0, p1, INT64_MIN, INT64_MAX, axis - 1);
+    if (spanning != i0) {
+        const int next = leastMet(p0, p1, i0, spanning, below, -1, 16);
+        const unsigned rest = below & ~(1u << next);
+        searchSegments(t, p0, p1, i0, spanning, INT64_MIN, INT64_MAX, next, rest);
+        searchSegments(t, i0, spanning, p0, p1, INT64_MIN, INT64_MAX, next, rest);
+    }
     const KeyedIt middle = p0 + (p1 - p0) / 2;
     std::nth_element(p0, middle, p1,
                      [axis](const Keyed& a, const Keyed& b) { return a.lo[axis] < b.lo[axis]; });
     const int64_t split = middle->lo[axis];
     KeyedIt part =
         std::partition(spanning, i1, [split, axis](const Keyed& i) { return i.lo[axis] < split; });
-    searchSegments(t, p0, middle, spanning, part, lo, split, axis);
+    searchSegments(t, p0, middle, spanning, part, lo, split, axis, below);
     part =
         std::partition(spanning, i1, [split, axis](const Keyed& i) { return split < i.hi[axis]; });
-    searchSegments(t, middle, p1, spanning, part, split, hi, axis);
+    searchSegments(t, middle, p1, spanning, part, split, hi, axis, below);
 }
 
 // The search without cells: each box, as an interval, against each box, as a
@@ -425,8 +463,10 @@ void searchTree(const std::vector<Box>& boxes, const std::vector<uint32_t>& memb
     for (uint32_t i : members) points.push_back(keyedOf(boxes[i], i));
     std::vector<Keyed> intervals(points);
     TreeSearch t{boxes, batch};
+    const int first =
+        leastMet(points.begin(), points.end(), intervals.begin(), intervals.end(), 7, -1, 256);
     searchSegments(t, points.begin(), points.end(), intervals.begin(), intervals.end(), INT64_MIN,
-                   INT64_MAX, 2);
+                   INT64_MAX, first, 7 & ~(1u << first));
 }
 
 }  // namespace
