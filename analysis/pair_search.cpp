@@ -418,30 +418,96 @@ void scanPairs(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i1, in
 
 constexpr std::ptrdiff_t kScanBelow = 64;
 
+// True when, along axis, each box of the two sets holds on average at most a
+// few low ends of boxes of the other set, so that two scans along it compare
+// fewer pairs than a tree would cost. Leaves both sets sorted along axis.
+bool fewHeld(KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i1, int axis) {
+    auto lower = [axis](const Keyed& a, const Keyed& b) { return a.lo[axis] < b.lo[axis]; };
+    std::sort(p0, p1, lower);
+    std::sort(i0, i1, lower);
+    std::ptrdiff_t room = 4 * ((p1 - p0) + (i1 - i0));
+    auto held = [axis, &room](KeyedIt a0, KeyedIt a1, KeyedIt b0, KeyedIt b1) {
+        for (KeyedIt a = a0; a != a1 && room >= 0; ++a) {
+            while (b0 != b1 && b0->lo[axis] <= a->lo[axis]) ++b0;
+            KeyedIt b = b0;
+            while (b != b1 && b->lo[axis] < a->hi[axis] && --room >= 0) ++b;
+        }
+    };
+    held(i0, i1, p0, p1);
+    held(p0, p1, i0, i1);
+    return room >= 0;
+}
+
+// In the mask of the axes still to go down to, a flag: the points and the
+// intervals are the same boxes.
+constexpr unsigned kAxes = 7, kSame = 8;
+
+void searchSegments(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i1, int64_t lo,
+                    int64_t hi, int axis, unsigned below);
+
+// The pairs of the point boxes and the interval boxes, which all meet along the
+// axis before: down to one of the axes below, once with each role; by two scans
+// when the boxes hold few low ends of each other along it.
+void goDown(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i1, unsigned below) {
+    if (p0 == p1 || i0 == i1) return;
+    const int next = leastMet(p0, p1, i0, i1, below, -1, 16);
+    if (fewHeld(p0, p1, i0, i1, next)) {
+        scanPairs(t, p0, p1, i0, i1, next, next);
+        scanPairs(t, i0, i1, p0, p1, next, next);
+    } else {
+        const unsigned rest = below & ~(1u << next);
+        searchSegments(t, p0, p1, i0, i1, INT64_MIN, INT64_MAX, next, rest);
+        searchSegments(t, i0, i1, p0, p1, INT64_MIN, INT64_MAX, next, rest);
+    }
+}
+
+// True when the point boxes all start at the same place along axis.
+bool startTogether(KeyedIt p0, KeyedIt p1, int axis) {
+    for (KeyedIt p = p0 + 1; p < p1; ++p) {
+        if (p->lo[axis] - p->box != p0->lo[axis] - p0->box) return false;
+    }
+    return true;
+}
+
 // The pairs of an interval box and a point box whose low end along axis lies
 // in [lo, hi) and inside the interval box, met along the axes of the mask
 // below: a segment tree over the points' low ends, built as it is walked. An
 // interval box that covers the whole segment goes down to one of those axes,
 // once with each role, since along that axis either of the two may start
-// inside the other.
+// inside the other. Where the points and the intervals are the same boxes and
+// the points all start at the same place, as boards of one layer do, the
+// points meet each other along axis whatever their order: they go down
+// together, each pair met once, with the intervals that start before them.
 void searchSegments(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i1, int64_t lo,
                     int64_t hi, int axis, unsigned below) {
     if (p0 == p1 || i0 == i1 || full(t.batch)) return;
-    if (below == 0 || p1 - p0 < kScanBelow || i1 - i0 < kScanBelow) {
+    if ((below & kAxes) == 0 || p1 - p0 < kScanBelow || i1 - i0 < kScanBelow) {
         const int along = (p1 - p0) * (i1 - i0) < kScanBelow * kScanBelow
                               ? axis
-                              : leastMet(p0, p1, i0, i1, below | (1u << axis), axis, 16);
+                              : leastMet(p0, p1, i0, i1, (below & kAxes) | (1u << axis), axis, 16);
         scanPairs(t, p0, p1, i0, i1, axis, along);
+        return;
+    }
+    if ((below & kSame) && startTogether(p0, p1, axis)) {
+        const int64_t first = p0->lo[axis] - p0->box;            // below the low end of every point
+        const int64_t last = first + (int64_t{1} << kKeyShift);  // above it
+        const KeyedIt same =
+            std::partition(i0, i1, [first, axis](const Keyed& i) { return i.lo[axis] < first; });
+        const KeyedIt holding =
+            std::partition(i0, same, [last, axis](const Keyed& i) { return last <= i.hi[axis]; });
+        goDown(t, p0, p1, i0, holding, below & kAxes);
+        const int next = leastMet(p0, p1, same, i1, below & kAxes, -1, 16);
+        if (fewHeld(p0, p1, same, i1, next)) {
+            scanPairs(t, p0, p1, same, i1, next, next);
+        } else {
+            searchSegments(t, p0, p1, same, i1, INT64_MIN, INT64_MAX, next,
+                           (below & ~(1u << next)) | kSame);
+        }
         return;
     }
     const KeyedIt spanning = std::partition(
         i0, i1, [lo, hi, axis](const Keyed& i) { return i.lo[axis] < lo && hi <= i.hi[axis]; });
-    if (spanning != i0) {
-        const int next = leastMet(p0, p1, i0, spanning, below, -1, 16);
-        const unsigned rest = below & ~(1u << next);
-        searchSegments(t, p0, p1, i0, spanning, INT64_MIN, INT64_MAX, next, rest);
-        searchSegments(t, i0, spanning, p0, p1, INT64_MIN, INT64_MAX, next, rest);
-    }
+    goDown(t, p0, p1, i0, spanning, below & kAxes);
     const KeyedIt middle = p0 + (p1 - p0) / 2;
     std::nth_element(p0, middle, p1,
                      [axis](const Keyed& a, const Keyed& b) { return a.lo[axis] < b.lo[axis]; });
@@ -464,9 +530,9 @@ void searchTree(const std::vector<Box>& boxes, const std::vector<uint32_t>& memb
     std::vector<Keyed> intervals(points);
     TreeSearch t{boxes, batch};
     const int first =
-        leastMet(points.begin(), points.end(), intervals.begin(), intervals.end(), 7, -1, 256);
+        leastMet(points.begin(), points.end(), intervals.begin(), intervals.end(), kAxes, -1, 256);
     searchSegments(t, points.begin(), points.end(), intervals.begin(), intervals.end(), INT64_MIN,
-                   INT64_MAX, first, 7 & ~(1u << first));
+                   INT64_MAX, first, (kAxes & ~(1u << first)) | kSame);
 }
 
 }  // namespace
