@@ -25,15 +25,19 @@ namespace {
 // value * 2^20 + index, so that no two low ends are equal, and its high end as
 // value * 2^20. In z the high end is one past the top, so that a box meets
 // the one standing on it. Two boxes meet along an axis when each starts
-// before the other ends, as their spans do.
+// before the other ends, as their spans do. The index of the box is the low
+// bits of any of its low ends.
 constexpr int kKeyShift = 20;
 static_assert(kMaxCheckedBoxes < (int64_t{1} << kKeyShift),
               "a box index must fit below the key's value");
 
 struct Keyed {
     int64_t lo[3], hi[3];
-    uint32_t box;
 };
+
+inline uint32_t boxOf(const Keyed& k) {
+    return static_cast<uint32_t>(k.lo[0] & ((int64_t{1} << kKeyShift) - 1));
+}
 
 Keyed keyedOf(const Box& box, uint32_t index) {
     const Extent3 e = boxExtent(box);
@@ -42,7 +46,6 @@ Keyed keyedOf(const Box& box, uint32_t index) {
         k.lo[axis] = e.axes[axis].low * (int64_t{1} << kKeyShift) + index;
         k.hi[axis] = (e.axes[axis].high + (axis == 2)) * (int64_t{1} << kKeyShift);
     }
-    k.box = index;
     return k;
 }
 
@@ -109,8 +112,8 @@ void scanPairs(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i1, in
     sortAlong(t, i0, i1, along);
     auto report = [&t, axis](const Keyed& i, const Keyed& p) {
         if (i.lo[axis] < p.lo[axis] && p.lo[axis] < i.hi[axis])
-            comparePair(t.batch, i.box, p.box, boxExtent(t.boxes[i.box]),
-                        boxExtent(t.boxes[p.box]));
+            comparePair(t.batch, boxOf(i), boxOf(p), boxExtent(t.boxes[boxOf(i)]),
+                        boxExtent(t.boxes[boxOf(p)]));
     };
     while (p0 != p1 && i0 != i1 && !full(t.batch)) {
         if (i0->lo[along] < p0->lo[along]) {
@@ -171,7 +174,7 @@ void goDown(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i1, unsig
 // True when the point boxes all start at the same place along axis.
 bool startTogether(KeyedIt p0, KeyedIt p1, int axis) {
     for (KeyedIt p = p0 + 1; p < p1; ++p) {
-        if (p->lo[axis] - p->box != p0->lo[axis] - p0->box) return false;
+        if (p->lo[axis] - boxOf(*p) != p0->lo[axis] - boxOf(*p0)) return false;
     }
     return true;
 }
@@ -196,7 +199,7 @@ void searchSegments(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i
         return;
     }
     if ((below & kSame) && startTogether(p0, p1, axis)) {
-        const int64_t first = p0->lo[axis] - p0->box;            // below the low end of every point
+        const int64_t first = p0->lo[axis] - boxOf(*p0);         // below the low end of every point
         const int64_t last = first + (int64_t{1} << kKeyShift);  // above it
         const KeyedIt same =
             std::partition(i0, i1, [first, axis](const Keyed& i) { return i.lo[axis] < first; });
