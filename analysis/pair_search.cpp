@@ -1,8 +1,9 @@
 // Finds every pair of boxes that share some interior and every box resting on another, and hands each pair to a sink.
 //
-// Sections: the batch (handing the pairs over); comparing two boxes; the sweep
-// through the cells of a grid (sweepCells); the search through a segment tree
-// (searchTree); findPairs, which runs the sweep and, if it gives up, the tree.
+// Sections: the sweep through the cells of a grid (sweepCells); findPairs,
+// which runs the sweep and, if it gives up, the search through a segment tree
+// (searchTree, in pair_tree.cpp). The batch in which the pairs are handed over
+// and the comparison of two boxes are in pair_batch.h.
 //
 // Every pair is found by one sweep along x inside the cells of a grid over y
 // and z. The search stops once its sink is full: the checker's is full past
@@ -22,67 +23,20 @@
 // Some layouts defeat the cells: long planks laid across each other with a
 // gap between the layers, or walls standing against the ends of a stack of
 // boards, share cells without touching, and the sweep would compare every
-// pair of them. Past a budget of comparisons that found nothing, or when the boxes would fill
-// more than a few cells each, the sweep gives up, and the search starts
-// again without cells, through a segment tree.
+// pair of them. Past a budget of comparisons that found nothing, or when the
+// boxes would fill more than a few cells each, the sweep gives up, and the
+// search starts again without cells, through a segment tree.
 #include "analysis/pair_search.h"
 
 #include <algorithm>
 #include <cstdint>
 
 #include "analysis/check.h"
-#include "analysis/extent.h"
+#include "analysis/pair_batch.h"
 
 namespace analysis {
 
 namespace {
-
-// ---- The batch ----
-
-constexpr std::size_t kBatchSize = 256;
-
-// The pairs found and not yet handed to the sink. The sink is called only
-// when the batch is full, or at a check when the pairs held back could have
-// filled it, so that the search stops at the same check as if each pair had
-// been handed over as soon as it was found.
-struct Batch {
-    const PairSink& sink;
-    std::size_t room = 0;  // as the sink last said
-    std::size_t held = 0;
-    uint64_t found = 0;  // every pair found, handed over or not
-    MetPair pairs[kBatchSize] = {};
-};
-
-void handOver(Batch& batch) {
-    batch.room = batch.sink.take(batch.sink.context, batch.pairs, batch.held);
-    batch.held = 0;
-}
-
-inline void add(Batch& batch, const MetPair& pair) {
-    batch.pairs[batch.held++] = pair;
-    ++batch.found;
-    if (batch.held == kBatchSize) handOver(batch);
-}
-
-// True once the sink is full: the search stops there.
-bool full(Batch& batch) {
-    if (batch.held >= batch.room) handOver(batch);
-    return batch.room == 0;
-}
-
-// ---- Comparing two boxes ----
-
-// Compares box a with box b directly.
-inline void comparePair(Batch& batch, uint32_t a, uint32_t b, const Extent3& ea,
-                        const Extent3& eb) {
-    Rect common;
-    if (!footprintOverlap(ea, eb, common)) return;
-    const int64_t z0 = std::max(ea.axes[2].low, eb.axes[2].low);
-    const int64_t z1 = std::min(ea.axes[2].high, eb.axes[2].high);
-    if (z1 < z0) return;
-    add(batch, MetPair{common.x1 - common.x0, common.y1 - common.y0, z1 - z0, a, b,
-                       ea.axes[2].high == eb.axes[2].low});
-}
 
 // ---- The sweep through the cells ----
 
@@ -92,33 +46,11 @@ constexpr uint64_t kMaxEntriesPerBox = 4;
 constexpr uint64_t kComparisonsPerEntry = 64;
 constexpr uint64_t kFreeComparisons = uint64_t{1} << 18;
 
-int bitsOf(uint64_t value) {
-    int bits = 0;
-    while (value >> bits) ++bits;
-    return bits;
-}
-
 // A box and its index, as the sweep reads them.
 struct Placed {
     Box box;
     uint32_t index;
 };
-
-// Sorts items stably by key(item), a number below 2^bits: a radix sort, least
-// significant digit first, on digits of 12 bits.
-template <typename T, typename Key>
-void radixSort(std::vector<T>& items, int bits, Key key) {
-    constexpr uint64_t kDigits = 1 << 12;
-    std::vector<T> spare(items.size());
-    std::vector<uint32_t> counts(kDigits + 1);
-    for (int shift = 0; shift < bits; shift += 12) {
-        std::fill(counts.begin(), counts.end(), 0);
-        for (const T& item : items) ++counts[((key(item) >> shift) & (kDigits - 1)) + 1];
-        for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
-        for (const T& item : items) spare[counts[(key(item) >> shift) & (kDigits - 1)]++] = item;
-        items.swap(spare);
-    }
-}
 
 // The boxes of members that are not wide, ordered by low x, carried along so
 // that the later passes read them in order.
@@ -327,106 +259,6 @@ bool sweepCells(const std::vector<Box>& boxes, const std::vector<uint32_t>& memb
         }
     }
     return true;
-}
-
-// ---- The search through a segment tree ----
-
-// A box as the segment-tree search sees it: along each axis, its low end as
-// value * 2^20 + index, so that no two low ends are equal, and its high end as
-// value * 2^20. In z the high end is one past the top, so that a box meets
-// the one standing on it. Two boxes meet along an axis when each starts
-// before the other ends, as their spans do.
-constexpr int kKeyShift = 20;
-static_assert(kMaxCheckedBoxes < (int64_t{1} << kKeyShift),
-              "a box index must fit below the key's value");
-
-struct Keyed {
-    int64_t lo[3], hi[3];
-    uint32_t box;
-};
-
-Keyed keyedOf(const Box& box, uint32_t index) {
-    const Extent3 e = boxExtent(box);
-    Keyed k;
-    for (int axis = 0; axis < 3; ++axis) {
-        k.lo[axis] = e.axes[axis].low * (int64_t{1} << kKeyShift) + index;
-        k.hi[axis] = (e.axes[axis].high + (axis == 2)) * (int64_t{1} << kKeyShift);
-    }
-    k.box = index;
-    return k;
-}
-
-using KeyedIt = std::vector<Keyed>::iterator;
-
-struct TreeSearch {
-    const std::vector<Box>& boxes;
-    Batch& batch;
-};
-
-// Reports the pairs of an interval box i and a point box p, where p starts
-// inside i along axis, so that each pair is met once: a sweep along x over both
-// sets. Along x alone, only the pairs where p starts inside i. comparePair
-// tells whether the two share anything along the other axes.
-void scanPairs(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i1, int axis) {
-    auto lowerX = [](const Keyed& a, const Keyed& b) { return a.lo[0] < b.lo[0]; };
-    std::sort(p0, p1, lowerX);
-    std::sort(i0, i1, lowerX);
-    auto report = [&t, axis](const Keyed& i, const Keyed& p) {
-        if (axis > 0 && !(i.lo[axis] < p.lo[axis] && p.lo[axis] < i.hi[axis])) return;
-        comparePair(t.batch, i.box, p.box, boxExtent(t.boxes[i.box]), boxExtent(t.boxes[p.box]));
-    };
-    while (p0 != p1 && i0 != i1 && !full(t.batch)) {
-        if (i0->lo[0] < p0->lo[0]) {
-            for (KeyedIt p = p0; p != p1 && p->lo[0] < i0->hi[0]; ++p) report(*i0, *p);
-            ++i0;
-        } else {
-            for (KeyedIt i = i0; axis > 0 && i != i1 && i->lo[0] < p0->hi[0]; ++i) report(*i, *p0);
-            ++p0;
-        }
-    }
-}
-
-constexpr std::ptrdiff_t kScanBelow = 64;
-
-// The pairs of an interval box and a point box whose low end along axis lies
-// in [lo, hi) and inside the interval box, met along the axes below it: a
-// segment tree over the points' low ends, built as it is walked. An interval
-// box that covers the whole segment goes down to the next axis, once with each
-// role, since along that axis either of the two may start inside the other.
-void searchSegments(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i1, int64_t lo,
-                    int64_t hi, int axis) {
-    if (p0 == p1 || i0 == i1 || full(t.batch)) return;
-    if (axis == 0 || p1 - p0 < kScanBelow || i1 - i0 < kScanBelow) {
-        scanPairs(t, p0, p1, i0, i1, axis);
-        return;
-    }
-    const KeyedIt spanning = std::partition(
-        i0, i1, [lo, hi, axis](const Keyed& i) { return i.lo[axis] < lo && hi <= i.hi[axis]; });
-    searchSegments(t, p0, p1, i0, spanning, INT64_MIN, INT64_MAX, axis - 1);
-    searchSegments(t, i0, spanning, p0, p1, INT64_MIN, INT64_MAX, axis - 1);
-    const KeyedIt middle = p0 + (p1 - p0) / 2;
-    std::nth_element(p0, middle, p1,
-                     [axis](const Keyed& a, const Keyed& b) { return a.lo[axis] < b.lo[axis]; });
-    const int64_t split = middle->lo[axis];
-    KeyedIt part =
-        std::partition(spanning, i1, [split, axis](const Keyed& i) { return i.lo[axis] < split; });
-    searchSegments(t, p0, middle, spanning, part, lo, split, axis);
-    part =
-        std::partition(spanning, i1, [split, axis](const Keyed& i) { return split < i.hi[axis]; });
-    searchSegments(t, middle, p1, spanning, part, split, hi, axis);
-}
-
-// The search without cells: each box, as an interval, against each box, as a
-// point, in time that grows with the pairs that meet rather than with the
-// pairs that share a cell.
-void searchTree(const std::vector<Box>& boxes, const std::vector<uint32_t>& members, Batch& batch) {
-    std::vector<Keyed> points;
-    points.reserve(members.size());
-    for (uint32_t i : members) points.push_back(keyedOf(boxes[i], i));
-    std::vector<Keyed> intervals(points);
-    TreeSearch t{boxes, batch};
-    searchSegments(t, points.begin(), points.end(), intervals.begin(), intervals.end(), INT64_MIN,
-                   INT64_MAX, 2);
 }
 
 }  // namespace

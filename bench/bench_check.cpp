@@ -16,16 +16,21 @@
 
 namespace {
 
-enum Load { kDenseStack = 0, kScatter = 1, kCrossedPlanks = 2 };
+enum Load { kDenseStack = 0, kScatter = 1, kCrossedPlanks = 2, kSheets = 3, kPlates = 4 };
 
 // Writes a layout of count boxes and returns its path. The dense stack is a
-// brick wall of ten layers of 10 x 10 x 5 boxes, every other layer shifted by half a box, so
-// that each box above the floor rests on two to four others. The scatter puts
-// boxes of random sizes at random places in a large container. The crossed
-// planks are five pairs of layers, boards along x and a unit above them boards
-// along y, which share the grid's cells without touching.
+// brick wall of ten layers of 10 x 10 x 5 boxes, every other layer shifted by
+// half a box, so that each box above the floor rests on two to four others.
+// The scatter puts boxes of random sizes at random places in a large
+// container. The last three defeat the grid's cells. The crossed planks are
+// five pairs of layers, boards along x and a unit above them boards along y,
+// which share the grid's cells without touching. The sheets stand in y and z,
+// 1 x 1000 x 1000 and three units apart along x, with 999 unit cubes stacked
+// a unit apart in a corner between each two, never touching. The plates are
+// 40 floors of 100000 x 100000 at separate heights, with sticks of
+// 1000 x 1 x 1 along x on three levels between each two, never touching.
 std::string generate(Load load, int count) {
-    const std::string path = "/tmp/boxview-bench-check-" + std::to_string(getpid()) + "-v2-" +
+    const std::string path = "/tmp/boxview-bench-check-" + std::to_string(getpid()) + "-v3-" +
                              std::to_string(load) + "-" + std::to_string(count) + ".txt";
     if (std::ifstream(path).good()) return path;
     std::ofstream out(path);
@@ -50,6 +55,29 @@ std::string generate(Load load, int count) {
                 out << length << " 1 1 0 " << i << ' ' << 4 * layer << '\n';
             for (int i = 0; i < length; ++i)
                 out << "1 " << length << " 1 " << i << " 0 " << 4 * layer + 2 << '\n';
+        }
+    } else if (load == kSheets) {
+        const int sheets = count / 1000;
+        out << 4 * sheets << " 1000 1000\n" << count << '\n';
+        for (int n = 0; n < count; ++n) {
+            const int gap = n / 1000, cube = n % 1000 - 1;
+            if (cube < 0)
+                out << "1 1000 1000 " << 4 * gap << " 0 0\n";
+            else
+                out << "1 1 1 " << 4 * gap + 2 << ' ' << cube % 32 * 2 << ' ' << cube / 32 * 2
+                    << '\n';
+        }
+    } else if (load == kPlates) {
+        out << "100000 100000 320\n" << count << '\n';
+        for (int n = 0; n < count; ++n) {
+            // Stick n at a place of a 100 x 50000 lattice on its level that no other takes.
+            const int plate = n % 40, level = n / 40 % 3;
+            const int place = int((uint64_t(n / 120) * 1000003) % 5000000);
+            if (n < 40)
+                out << "100000 100000 1 0 0 " << 8 * plate << '\n';
+            else
+                out << "1000 1 1 " << place % 100 * 1000 << ' ' << place / 100 * 2 << ' '
+                    << 8 * plate + 2 + 2 * level << '\n';
         }
     } else {
         std::uniform_int_distribution<int> size(1, 50), place(0, 99950);
@@ -91,7 +119,7 @@ void readAndCheck(benchmark::State& state) {
 
 void loads(benchmark::internal::Benchmark* bench) {
     bench->ArgNames({"load", "boxes"})->Unit(benchmark::kMillisecond);
-    for (int load : {kDenseStack, kScatter, kCrossedPlanks}) {
+    for (int load : {kDenseStack, kScatter, kCrossedPlanks, kSheets, kPlates}) {
         for (int count : {100000, 1000000}) bench->Args({load, count});
     }
 }

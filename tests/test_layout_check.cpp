@@ -464,9 +464,13 @@ TEST(CheckSupport, MatchesAllPairsOnAGeneratedLoad) {
 // Layouts that defeat the grid's cells, checked against every pair compared
 // directly: planks laid across each other with a gap, where the sweep gives up
 // after it has found the pairs of a pile below them, and then some of them
-// resting across the others, which reach the last axis of the search that takes over.
+// resting across the others, which reach the last axis of the search that takes over;
+// then, above them, thin sheets with cubes between them, and floors with sticks
+// between them, a few of them touching or crossing, which the search splits along
+// other axes.
 TEST(CheckSupport, LayoutsThatDefeatTheCellsMatchAllPairs) {
-    for (int touching : {0, 1}) {
+    for (int kind = 0; kind < 4; ++kind) {
+        const int touching = kind % 2;
         std::mt19937 random(3);
         std::uniform_int_distribution<int> size(1, 4), place(0, 20);
         Layout layout{{3200, 3200, 60}, {}};
@@ -477,6 +481,17 @@ TEST(CheckSupport, LayoutsThatDefeatTheCellsMatchAllPairs) {
         for (int i = 0; i < 1600; ++i)
             layout.boxes.push_back({1, 3200, 1, 2 * i, 0, 50 - touching * (i % 8 == 0)});
         for (int i = 0; i < 800; ++i) layout.boxes.push_back({3200, 1, 1, 0, 4 * i, 48});
+        for (int k = 0; kind == 2 && k < 3000; ++k) {
+            layout.boxes.push_back(k % 100 ? Box{1, 1, 1, k / 100 * 4 + 2 - 2 * (k % 17 == 0),
+                                                 k % 10 * 2, 60 + k % 100 / 10 * 2 - (k % 7 == 0)}
+                                           : Box{1, 200, 200, k / 100 * 4, 0, 60});
+        }
+        for (int k = 0; kind == 3 && k < 3000; ++k) {
+            layout.boxes.push_back(k < 10 ? Box{400, 400, 1, 0, 0, 60 + 8 * k}
+                                          : Box{40, 1, 1, k / 30 % 10 * 40 - 20 * (k % 9 == 0),
+                                                k / 300 * 2,
+                                                62 + k % 30 / 3 * 8 + k % 3 * 2 - (k % 13 == 0)});
+        }
         const LayoutReport report = checkLayout(layout, {});
         const int count = static_cast<int>(layout.boxes.size());
         std::size_t overlaps = 0;
@@ -495,9 +510,9 @@ TEST(CheckSupport, LayoutsThatDefeatTheCellsMatchAllPairs) {
                 if (q.posZ + q.dimZ == p.posZ) restsOn.push_back(b + 1);
             }
             ASSERT_EQ(restsOnOf(report, a + 1), restsOn)
-                << "boite " << a + 1 << ", planches " << touching;
+                << "boite " << a + 1 << ", chargement " << kind;
         }
-        EXPECT_EQ(report.overlaps.size(), overlaps) << "planches " << touching;
+        EXPECT_EQ(report.overlaps.size(), overlaps) << "chargement " << kind;
     }
 }
 
