@@ -28,7 +28,10 @@ std::string dump(const Scene& s) {
     for (const Box* b = s.boxes + 1; b <= s.boxes + boxesInTable(s.boxCount); ++b)
         text << '\n'
              << b->dimX << ' ' << b->dimY << ' ' << b->dimZ << ' ' << b->posX << ' ' << b->posY
-             << ' ' << b->posZ;
+             << ' ' << b->posZ
+             << (s.cargo.fragile.empty()            ? ""
+                 : s.cargo.fragile[b - s.boxes - 1] ? " f1"
+                                                    : " f0");
     return text.str();
 }
 
@@ -57,6 +60,9 @@ TEST(LoaderTest, AcceptedLayoutsReadTheSameWhateverTheirSpacing) {
          two},
         {"10 20 30\n0\n", "10 20 30 n=0"},
         {"10 20 30\n-3\n", "10 20 30 n=-3"},
+        // Seven numbers a box only when there are exactly seven times the count of them.
+        {"30 30 30 2 1 1 1 0 0 0 1 2 2 2 0 0 0 0", "30 30 30 n=2\n1 1 1 0 0 0 f1\n2 2 2 0 0 0 f0"},
+        {"30 30 30 1 1 1 1 0 0 0 1 1", "30 30 30 n=1\n1 1 1 0 0 0"},
         {"30 30 30 3 1 1 1 0 0 0 2 2 2 0 0 0 3 3 3 0 0 0",
          "30 30 30 n=3\n1 1 1 0 0 0\n2 2 2 0 0 0\n3 3 3 0 0 0"},
     };
@@ -118,6 +124,7 @@ TEST(LoaderTest, EveryRefusalNamesTheFileAndLeavesTheSceneAlone) {
         {"10 20 100001 0",
          " : dimension du conteneur trop grande (dimZ = 100001), 100000 au maximum"},
         {boxesFile(61), " : trop de boites (61), 60 au maximum"},
+        {"10 20 30 1 1 1 1 0 0 0 2", " : la fragilite de la boite 1 doit valoir 0 ou 1 : 2"},
     };
     Scene before;
     ASSERT_EQ(0, loadScene(write(boxesFile(3)), before));
