@@ -1,5 +1,6 @@
-// Reads a layout text file (container, box count, six or seven integers per box): the one reader behind the viewer's Scene and the checker's Layout.
+// Reads a layout file, text (container, box count, six or seven integers per box) or JSON: the one reader behind the viewer's Scene and the checker's Layout.
 #include "scene/scene.h"
+#include "scene/json_layout.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -256,6 +257,20 @@ bool readFile(const std::string& fileName, int64_t maxBoxes, int64_t maxContaine
     auto in = std::make_unique<Input>();
     in->fd = file.fd;
     skipByteOrderMark(*in);
+    int first = nextByte(*in);
+    while (first >= 0 && isSpace(first)) first = nextByte(*in);
+    if (first == '{') {
+        std::string text;
+        if (S_ISREG(info.st_mode)) text.reserve(static_cast<std::size_t>(info.st_size));
+        text += '{';
+        do {
+            text.append(in->buffer + in->pos, in->end - in->pos);
+        } while (refill(*in));
+        if (!readJsonLayout(fileName, text, maxBoxes, layout, out)) return false;
+        count = static_cast<int32_t>(layout.boxes.size());
+        return containerFits(fileName, layout.container, maxContainerDim, out);
+    }
+    if (first >= 0) --in->pos;  // the byte just read starts the first number
     Word word;
 
     int64_t n = 0;
