@@ -60,7 +60,7 @@ void judgeLoads(const Layout& layout, LayoutReport& report) {
         }
     }
     const std::vector<double>& maxLoad = layout.cargo.maxLoad;
-    for (std::size_t i = 0; i < maxLoad.size(); ++i) {
+    for (std::size_t i = 0; i < maxLoad.size() && maxLoad.size() == boxes.size(); ++i) {
         if (maxLoad[i] != kNoLimit && w.loads[i] > maxLoad[i] + kTolerance) {
             w.overloaded.push_back({static_cast<int>(i) + 1, w.loads[i], maxLoad[i]});
         }
@@ -97,9 +97,12 @@ void judgeWeights(const Layout& layout, LayoutReport& report) {
 
 void judgeCargo(const Layout& layout, LayoutReport& report) {
     const bool contactsKnown = !report.overlapsCut && !report.contactsCut;
-    report.fragilityKnown = !layout.cargo.fragile.empty();
+    const std::size_t count = layout.boxes.size();
+    const Cargo& cargo = layout.cargo;
+    // A table with no entry a box is taken as not given.
+    report.fragilityKnown = count != 0 && cargo.fragile.size() == count;
     if (report.fragilityKnown && contactsKnown) judgeFragility(layout, report);
-    if (!layout.cargo.weight.empty()) judgeWeights(layout, report);
+    if (count != 0 && cargo.weight.size() == count) judgeWeights(layout, report);
 }
 
 }  // namespace analysis
