@@ -14,6 +14,8 @@
 
 namespace {
 
+constexpr std::size_t npos = std::string_view::npos;
+
 // Boxes parsed in one piece: enough to make the parser's start-up cost nothing, few enough to
 // keep its memory small whatever the file's size.
 constexpr std::size_t kBoxesAPiece = 4096;
@@ -21,7 +23,8 @@ constexpr std::size_t kBoxesAPiece = 4096;
 // Where reading stopped: the first refusal, already worded.
 struct Reading {
     const std::string& fileName;
-    const std::string& text;
+    std::string_view text;
+    char* writable;  // the same text: a piece is parsed in place, between two bytes set apart
     std::ostream& out;
     simdjson::dom::parser parser{};
     std::string piece = {};  // the text handed to simdjson, with its padding
@@ -47,7 +50,7 @@ bool syntaxError(Reading& r, std::size_t at) {
 
 // A no-op SAX handler: nlohmann finds where the text that simdjson refused goes wrong.
 struct Finder : nlohmann::json_sax<nlohmann::json> {
-    std::size_t at = std::string::npos;
+    std::size_t at = npos;
     bool null() override { return true; }
     bool boolean(bool) override { return true; }
     bool number_integer(number_integer_t) override { return true; }
@@ -67,18 +70,36 @@ struct Finder : nlohmann::json_sax<nlohmann::json> {
     }
 };
 
-// Parses text[begin, end), wrapped in brackets when wrap, as one document.
-bool parse(Reading& r, std::size_t begin, std::size_t end, bool wrap, simdjson::dom::element& doc) {
-    r.piece.assign(wrap ? "[" : "");
-    r.piece.append(r.text, begin, end - begin);
-    if (wrap) r.piece += ']';
-    const std::size_t length = r.piece.size();
-    r.piece.resize(length + simdjson::SIMDJSON_PADDING);
-    const auto error = r.parser.parse(r.piece.data(), length, false).get(doc);
-    if (!error) return true;
+// Parses text[begin, end), wrapped in brackets when wrap, as one document. On a failure, says
+// where the text goes wrong unless quiet.
+bool parse(Reading& r, std::size_t begin, std::size_t end, bool wrap, simdjson::dom::element& doc,
+           bool quiet = false) {
+    // A piece of the array is parsed where it lies, its bytes before and after it made brackets
+    // for the time of the parse; other values are copied, with the padding simdjson reads past.
+    const bool inPlace = wrap && begin > 0 && end + simdjson::SIMDJSON_PADDING <= r.text.size();
+    const char* data = r.writable + begin - 1;
+    const std::size_t length = end - begin + (wrap ? 2 : 0);
+    const char saved[2] = {r.text[begin - (inPlace ? 1 : 0)], r.text[end - (inPlace ? 0 : 1)]};
+    if (inPlace) {
+        r.writable[begin - 1] = '[';
+        r.writable[end] = ']';
+    } else {
+        r.piece.assign(wrap ? "[" : "");
+        r.piece.append(r.text.substr(begin, end - begin));
+        if (wrap) r.piece += ']';
+        r.piece.resize(length + simdjson::SIMDJSON_PADDING);
+        data = r.piece.data();
+    }
+    const auto error = r.parser.parse(data, length, false).get(doc);
     Finder finder;
-    nlohmann::json::sax_parse(r.piece.substr(0, length), &finder);
-    if (finder.at == std::string::npos || finder.at == 0) {
+    if (error && !quiet) nlohmann::json::sax_parse(data, data + length, &finder);
+    if (inPlace) {
+        r.writable[begin - 1] = saved[0];
+        r.writable[end] = saved[1];
+    }
+    if (!error) return true;
+    if (quiet) return false;
+    if (finder.at == npos || finder.at == 0) {
         return refuse(r, "JSON non lu : nombre hors limites ou imbrication trop profonde");
     }
     const std::size_t inPiece = std::min(finder.at - 1, length);
@@ -88,13 +109,13 @@ bool parse(Reading& r, std::size_t begin, std::size_t end, bool wrap, simdjson::
 // The light scan: it finds where each value starts and ends, leaving simdjson to judge them.
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-std::size_t skipBlanks(const std::string& text, std::size_t at) {
+std::size_t skipBlanks(std::string_view text, std::size_t at) {
     while (at < text.size() && isBlank(text[at])) ++at;
     return at;
 }
 
 // The end of the string that starts at at, or npos.
-std::size_t stringEnd(const std::string& text, std::size_t at) {
+std::size_t stringEnd(std::string_view text, std::size_t at) {
     for (++at; at < text.size(); ++at) {
         if (text[at] == '\\') {
             ++at;
@@ -102,12 +123,12 @@ std::size_t stringEnd(const std::string& text, std::size_t at) {
             return at + 1;
         }
     }
-    return std::string::npos;
+    return npos;
 }
 
 // The end of the value that starts at at (a string, a nest of brackets, or a word), or npos.
-std::size_t valueEnd(const std::string& text, std::size_t at) {
-    if (at >= text.size()) return std::string::npos;
+std::size_t valueEnd(std::string_view text, std::size_t at) {
+    if (at >= text.size()) return npos;
     if (text[at] == '"') return stringEnd(text, at);
     if (text[at] != '{' && text[at] != '[') {
         while (at < text.size() && !isBlank(text[at]) && !std::strchr(",]}:", text[at])) ++at;
@@ -118,7 +139,7 @@ std::size_t valueEnd(const std::string& text, std::size_t at) {
         const char c = text[at];
         if (c == '"') {
             at = stringEnd(text, at);
-            if (at == std::string::npos) return at;
+            if (at == npos) return at;
             --at;
         } else if (c == '{' || c == '[') {
             ++depth;
@@ -126,7 +147,7 @@ std::size_t valueEnd(const std::string& text, std::size_t at) {
             return at + 1;
         }
     }
-    return std::string::npos;
+    return npos;
 }
 
 // Section: the container and the boxes.
@@ -134,29 +155,40 @@ std::string path(std::size_t box, std::string_view key) {
     return "boxes[" + std::to_string(box) + "]." + std::string(key);
 }
 
-bool readInteger(Reading& r, simdjson::dom::element value, const std::string& where,
-                 int32_t& field) {
+// The place of a value, as a refusal names it: "boxes[3].posX", "container.dimX".
+struct Place {
+    std::size_t box;  // SIZE_MAX for the container
+    std::string_view key;
+};
+
+std::string placeText(const Place& place) {
+    if (place.box == SIZE_MAX) return "container." + std::string(place.key);
+    return path(place.box, place.key);
+}
+
+bool readInteger(Reading& r, simdjson::dom::element value, const Place& place, int32_t& field) {
     int64_t number = 0;
-    if (value.get_int64().get(number)) return refuse(r, where + " doit etre un entier");
+    if (value.get_int64().get(number)) return refuse(r, placeText(place) + " doit etre un entier");
     if (number < INT32_MIN || number > INT32_MAX) {
-        return refuse(r, where + " depasse les entiers 32 bits");
+        return refuse(r, placeText(place) + " depasse les entiers 32 bits");
     }
     field = static_cast<int32_t>(number);
     return true;
 }
 
-bool readKilograms(Reading& r, simdjson::dom::element value, const std::string& where,
-                   double& field) {
+bool readKilograms(Reading& r, simdjson::dom::element value, const Place& place, double& field) {
     if (value.get_double().get(field) || !std::isfinite(field) || field < 0) {
-        return refuse(r, where + " doit etre un nombre de kilos positif ou nul");
+        return refuse(r, placeText(place) + " doit etre un nombre de kilos positif ou nul");
     }
     return true;
 }
 
 // Gives a table its entry for box (from 0), filling the boxes before it with blank.
 template <typename T>
-T& entry(std::vector<T>& table, std::size_t box, const T& blank) {
-    if (table.size() <= box) table.resize(box + 1, blank);
+T& entry(std::vector<T>& table, std::size_t box, const T& blank, std::size_t room) {
+    if (table.empty()) table.reserve(room);
+    if (table.size() < box) table.resize(box, blank);
+    if (table.size() == box) table.push_back(blank);
     return table[box];
 }
 
@@ -165,7 +197,7 @@ bool readBox(Reading& r, simdjson::dom::element element, std::size_t n, Layout& 
     if (element.get_object().get(fields)) {
         return refuse(r, "boxes[" + std::to_string(n) + "] doit etre un objet");
     }
-    static const char* const kNames[] = {"dimX", "dimY", "dimZ", "posX", "posY", "posZ"};
+    static const std::string_view kNames[] = {"dimX", "dimY", "dimZ", "posX", "posY", "posZ"};
     Box box;
     int32_t* targets[] = {&box.dimX, &box.dimY, &box.dimZ, &box.posX, &box.posY, &box.posZ};
     unsigned given = 0;
@@ -174,28 +206,31 @@ bool readBox(Reading& r, simdjson::dom::element element, std::size_t n, Layout& 
     const bool weighedBefore = !cargo.weight.empty();
     for (auto [key, value] : fields) {
         bool ok = true;
-        for (int k = 0; k < 6; ++k) {
-            if (key == kNames[k]) {
-                ok = readInteger(r, value, path(n, key), *targets[k]);
-                given |= 1u << k;
-            }
-        }
-        if (key == "weight") {
-            ok = readKilograms(r, value, path(n, key), entry(cargo.weight, n, 0.0));
+        const Place place{n, key};
+        int k = 0;
+        while (k < 6 && !(key.size() == 4 && std::memcmp(key.data(), kNames[k].data(), 4) == 0))
+            ++k;
+        if (k < 6) {
+            ok = readInteger(r, value, place, *targets[k]);
+            given |= 1u << k;
+        } else if (key == "weight") {
+            ok = readKilograms(r, value, place,
+                               entry(cargo.weight, n, 0.0, layout.boxes.capacity()));
             weighed = true;
         } else if (key == "maxLoad") {
-            ok = readKilograms(r, value, path(n, key), entry(cargo.maxLoad, n, kNoLimit));
+            ok = readKilograms(r, value, place,
+                               entry(cargo.maxLoad, n, kNoLimit, layout.boxes.capacity()));
         } else if (key == "fragile") {
             bool fragile = false;
             if (value.get_bool().get(fragile))
                 return refuse(r, path(n, key) + " doit valoir true ou false");
-            entry(cargo.fragile, n, char{0}) = fragile;
+            entry(cargo.fragile, n, char{0}, layout.boxes.capacity()) = fragile;
         } else if (key == "label") {
             std::string_view label;
             if (value.get_string().get(label) || label.size() > kMaxLabelBytes) {
                 return refuse(r, path(n, key) + " doit etre un texte de 64 octets au plus");
             }
-            entry(cargo.label, n, std::string()) = label;
+            entry(cargo.label, n, std::string(), layout.boxes.capacity()) = label;
         }
         if (!ok) return false;
     }
@@ -222,48 +257,92 @@ bool readContainer(Reading& r, std::size_t begin, std::size_t end, Layout& layou
         simdjson::dom::element value;
         if (fields.at_key(name).get(value))
             return refuse(r, std::string("container.") + name + " manque");
-        if (!readInteger(r, value, std::string("container.") + name, *field)) return false;
+        if (!readInteger(r, value, {SIZE_MAX, name}, *field)) return false;
     }
     simdjson::dom::element limit;
     if (!fields.at_key("maxWeight").get(limit)) {
-        return readKilograms(r, limit, "container.maxWeight", layout.cargo.maxWeight);
+        return readKilograms(r, limit, {SIZE_MAX, "maxWeight"}, layout.cargo.maxWeight);
     }
     return true;
 }
 
-// Reads the boxes of text[begin, end) (between the brackets of "boxes"), a piece at a time.
-bool readBoxes(Reading& r, std::size_t begin, int64_t maxBoxes, Layout& layout) {
-    const std::string& text = r.text;
-    std::size_t at = skipBlanks(text, begin + 1), pieceStart = at, inPiece = 0, total = 0;
-    auto flush = [&](std::size_t pieceEnd) {
-        simdjson::dom::element doc;
-        if (inPiece == 0 || static_cast<int64_t>(total) > maxBoxes) return true;
-        if (!parse(r, pieceStart, pieceEnd, true, doc)) return false;
-        for (simdjson::dom::element box : doc.get_array()) {
-            if (!readBox(r, box, layout.boxes.size(), layout)) return false;
-        }
-        inPiece = 0;
-        return true;
-    };
-    if (at < text.size() && text[at] == ']') return true;
+enum class Piece { kRead, kUnparsed, kRefused };
+
+// Reads the boxes of text[begin, end), the boxes of a piece of the array and the commas between
+// them. kUnparsed, without a word, when quiet and the piece is no valid JSON.
+Piece readPiece(Reading& r, std::size_t begin, std::size_t end, Layout& layout, bool quiet) {
+    simdjson::dom::element doc;
+    if (!parse(r, begin, end, true, doc, quiet)) return quiet ? Piece::kUnparsed : Piece::kRefused;
+    for (simdjson::dom::element box : doc.get_array()) {
+        if (!readBox(r, box, layout.boxes.size(), layout)) return Piece::kRefused;
+    }
+    return Piece::kRead;
+}
+
+// A quick guess at a comma between two boxes some way after at: a '}', a comma and a '{',
+// blanks between. The guess may fall inside a string or a box's own array, but the piece it
+// ends is then no valid JSON (a string or a bracket left open), so a piece that parses was
+// cut between two boxes.
+std::size_t guessCut(std::string_view text, std::size_t at) {
+    constexpr std::size_t kPieceBytes = 1 << 18, kSearched = 1 << 14;
+    const std::size_t from = at + kPieceBytes;
+    if (from + kSearched >= text.size()) return npos;
+    for (std::size_t c = from; c < from + kSearched; ++c) {
+        const void* found = std::memchr(text.data() + c, ',', from + kSearched - c);
+        if (found == nullptr) return npos;
+        c = static_cast<const char*>(found) - text.data();
+        std::size_t before = c, after = skipBlanks(text, c + 1);
+        while (before > at && isBlank(text[before - 1])) --before;
+        if (text[before - 1] == '}' && after < text.size() && text[after] == '{') return c;
+    }
+    return npos;
+}
+
+// Reads the array of boxes that starts at text[begin] ('['): large pieces cut by guessCut, and
+// where no guess holds, kBoxesAPiece boxes found by the light scan. Returns the end of the
+// array, or npos after a refusal.
+std::size_t readBoxes(Reading& r, std::size_t begin, int64_t maxBoxes, Layout& layout) {
+    const std::string_view text = r.text;
+    std::size_t at = skipBlanks(text, begin + 1), total = 0;  // boxes met, read or not
+    if (at < text.size() && text[at] == ']') return at + 1;
     for (;;) {
-        const std::size_t end = valueEnd(text, at);
-        if (end == std::string::npos || end == at)
-            return syntaxError(r, end == at ? at : text.size());
-        ++inPiece;
-        ++total;
-        at = skipBlanks(text, end);
-        if (at < text.size() && text[at] == ']') break;
-        if (at >= text.size() || text[at] != ',') return syntaxError(r, at);
-        if (inPiece == kBoxesAPiece && !flush(end)) return false;
-        at = skipBlanks(text, at + 1);
-        if (inPiece == 0) pieceStart = at;
+        const bool reading = static_cast<int64_t>(total) <= maxBoxes;
+        const std::size_t cut = reading ? guessCut(text, at) : npos;
+        if (cut != npos) {
+            const Piece piece = readPiece(r, at, cut, layout, true);
+            if (piece == Piece::kRefused) return npos;
+            if (piece == Piece::kRead) {
+                total = layout.boxes.size();
+                at = skipBlanks(text, cut + 1);
+                continue;
+            }
+        }
+        const std::size_t pieceStart = at;
+        std::size_t end = at;
+        for (std::size_t inPiece = 0; inPiece < kBoxesAPiece; ++inPiece) {
+            end = valueEnd(text, at);
+            if (end == npos || end == at) {
+                syntaxError(r, std::min(end, text.size()));
+                return npos;
+            }
+            ++total;
+            at = skipBlanks(text, end);
+            if (at >= text.size() || (text[at] != ',' && text[at] != ']')) {
+                syntaxError(r, at);
+                return npos;
+            }
+            if (text[at] == ']') break;
+            at = skipBlanks(text, at + 1);
+        }
+        if (reading && readPiece(r, pieceStart, end, layout, false) != Piece::kRead) return npos;
+        if (text[at] == ']') break;
     }
     if (static_cast<int64_t>(total) > maxBoxes) {
-        return refuse(r, "trop de boites (" + std::to_string(total) + "), " +
-                             std::to_string(maxBoxes) + " au maximum");
+        refuse(r, "trop de boites (" + std::to_string(total) + "), " + std::to_string(maxBoxes) +
+                      " au maximum");
+        return npos;
     }
-    return flush(at);
+    return at + 1;
 }
 
 // Every table of the cargo that a box filled gets an entry for every box.
@@ -275,30 +354,39 @@ void completeCargo(Cargo& cargo, std::size_t count) {
 
 }  // namespace
 
-bool readJsonLayout(const std::string& fileName, const std::string& text, int64_t maxBoxes,
+bool readJsonLayout(const std::string& fileName, char* data, std::size_t size, int64_t maxBoxes,
                     Layout& layout, std::ostream& out) {
-    Reading r{fileName, text, out};
-    std::size_t at = skipBlanks(text, 1);
-    std::size_t containerAt = std::string::npos, containerEnd = 0, boxesAt = std::string::npos;
+    const std::string_view text(data, size);
+    Reading r{fileName, text, data, out};
+    // The shortest box takes 55 bytes: room for every box, never much more.
+    layout.boxes.reserve(std::min<std::size_t>(text.size() / 55 + 1, maxBoxes));
+    std::size_t at = skipBlanks(text, text.find('{') + 1);
+    std::size_t containerAt = npos, containerEnd = 0, boxesAt = npos;
     bool first = true;
     // The top object is scanned here; each value is then judged by simdjson.
     while (!(first && at < text.size() && text[at] == '}')) {
-        const std::size_t keyEnd =
-            at < text.size() && text[at] == '"' ? stringEnd(text, at) : std::string::npos;
-        if (keyEnd == std::string::npos) return syntaxError(r, at);
+        const std::size_t keyEnd = at < text.size() && text[at] == '"' ? stringEnd(text, at) : npos;
+        if (keyEnd == npos) return syntaxError(r, at);
         const std::string_view key(text.data() + at + 1, keyEnd - at - 2);
         at = skipBlanks(text, keyEnd);
         if (at >= text.size() || text[at] != ':') return syntaxError(r, at);
         const std::size_t valueAt = skipBlanks(text, at + 1);
-        const std::size_t end = valueEnd(text, valueAt);
-        if (end == std::string::npos || end == valueAt)
-            return syntaxError(r, std::min(end, text.size()));
+        const bool boxes = key == "boxes" && valueAt < text.size() && text[valueAt] == '[';
+        if (boxes) {
+            layout.boxes.clear();  // the last "boxes" holds
+            layout.cargo = Cargo();
+            boxesAt = valueAt;
+        }
+        const std::size_t end =
+            boxes ? readBoxes(r, valueAt, maxBoxes, layout) : valueEnd(text, valueAt);
+        if (boxes && end == npos) return false;
+        if (end == npos || end == valueAt) return syntaxError(r, std::min(end, text.size()));
         if (key == "container") {
             containerAt = valueAt;
             containerEnd = end;
-        } else if (key == "boxes") {
-            boxesAt = valueAt;
-        } else {
+        } else if (key == "boxes" && !boxes) {
+            return refuse(r, "boxes doit etre un tableau");
+        } else if (!boxes) {
             simdjson::dom::element ignored;
             if (!parse(r, valueAt, end, false, ignored)) return false;
         }
@@ -309,11 +397,9 @@ bool readJsonLayout(const std::string& fileName, const std::string& text, int64_
         at = skipBlanks(text, at + 1);
     }
     if (skipBlanks(text, at + 1) != text.size()) return syntaxError(r, skipBlanks(text, at + 1));
-    if (containerAt == std::string::npos) return refuse(r, "container manque");
-    if (boxesAt == std::string::npos) return refuse(r, "boxes manque");
+    if (containerAt == npos) return refuse(r, "container manque");
+    if (boxesAt == npos) return refuse(r, "boxes manque");
     if (!readContainer(r, containerAt, containerEnd, layout)) return false;
-    if (text[boxesAt] != '[') return refuse(r, "boxes doit etre un tableau");
-    if (!readBoxes(r, boxesAt, maxBoxes, layout)) return false;
     completeCargo(layout.cargo, layout.boxes.size());
     return true;
 }

@@ -7,7 +7,9 @@
 
 #include "scene/scene.h"
 
-// Reads text, the whole file from its '{' on, into layout (which must be empty): at most
-// maxBoxes boxes. False after writing one French line that names the file to out.
-bool readJsonLayout(const std::string& fileName, const std::string& text, int64_t maxBoxes,
+// Reads data[0, size), the whole file, whose first character after blanks (and a byte-order
+// mark) is '{', into layout (which must be empty): at most maxBoxes boxes. The data is written
+// to while it is read, and left as it was. False after writing one French line that names the
+// file to out.
+bool readJsonLayout(const std::string& fileName, char* data, std::size_t size, int64_t maxBoxes,
                     Layout& layout, std::ostream& out);

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <iostream>
 #include <memory>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -195,6 +196,25 @@ bool containerFits(const std::string& fileName, const Container& container, int6
     return true;
 }
 
+// A whole regular file mapped for reading; what is written to it stays in this process.
+struct MappedFile {
+    char* data = nullptr;
+    std::size_t size = 0;
+    bool map(int fd, off_t length) {
+        if (length <= 0) return false;
+        void* where = ::mmap(nullptr, static_cast<std::size_t>(length), PROT_READ | PROT_WRITE,
+                             MAP_PRIVATE, fd, 0);
+        if (where == MAP_FAILED) return false;
+        ::madvise(where, static_cast<std::size_t>(length), MADV_SEQUENTIAL);
+        data = static_cast<char*>(where);
+        size = static_cast<std::size_t>(length);
+        return true;
+    }
+    ~MappedFile() {
+        if (data != nullptr) ::munmap(data, size);
+    }
+};
+
 struct OpenFile {
     int fd = -1;
     ~OpenFile() {
@@ -260,13 +280,20 @@ bool readFile(const std::string& fileName, int64_t maxBoxes, int64_t maxContaine
     int first = nextByte(*in);
     while (first >= 0 && isSpace(first)) first = nextByte(*in);
     if (first == '{') {
+        // A regular file is read where the kernel keeps it, without a copy of its own.
+        MappedFile mapped;
         std::string text;
-        if (S_ISREG(info.st_mode)) text.reserve(static_cast<std::size_t>(info.st_size));
-        text += '{';
-        do {
-            text.append(in->buffer + in->pos, in->end - in->pos);
-        } while (refill(*in));
-        if (!readJsonLayout(fileName, text, maxBoxes, layout, out)) return false;
+        if (S_ISREG(info.st_mode) && mapped.map(file.fd, info.st_size)) {
+            in->pos = 0;  // nothing more is read through the buffer
+        } else {
+            text += '{';
+            do {
+                text.append(in->buffer + in->pos, in->end - in->pos);
+            } while (refill(*in));
+        }
+        char* data = mapped.data != nullptr ? mapped.data : text.data();
+        const std::size_t size = mapped.data != nullptr ? mapped.size : text.size();
+        if (!readJsonLayout(fileName, data, size, maxBoxes, layout, out)) return false;
         count = static_cast<int32_t>(layout.boxes.size());
         return containerFits(fileName, layout.container, maxContainerDim, out);
     }
