@@ -30,20 +30,22 @@ void judgeFragility(const Layout& layout, LayoutReport& report) {
 
 // Works from the top down: every box that rests on a box has its base at that box's top, so
 // taking the boxes by descending base leaves each one's load complete when it is passed on.
+// Boxes listed bottom up, as loads usually are, need no sort.
 void judgeLoads(const Layout& layout, LayoutReport& report) {
     WeightReport& w = report.weight;
     const std::vector<Box>& boxes = layout.boxes;
     w.loads.assign(boxes.size(), 0.0);
-    std::vector<std::pair<int64_t, uint32_t>> order;
+    std::vector<std::pair<int64_t, uint32_t>> order;  // base, box: the boxes that pass a load on
     for (uint32_t i = 0; i < boxes.size(); ++i) {
         if (report.supports[i].onFloor || report.supports[i].restCount != 0) {
             order.push_back({boxExtent(boxes[i]).axes[2].low, i});
         }
     }
-    std::sort(order.begin(), order.end(), std::greater<>());
+    if (!std::is_sorted(order.begin(), order.end())) std::sort(order.begin(), order.end());
     const Extent3 floor{{spanOf(0, layout.container.dimX), spanOf(0, layout.container.dimY), {}}};
     std::vector<double> shares;
-    for (const auto& [base, i] : order) {
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        const uint32_t i = it->second;
         const Extent3 extent = boxExtent(boxes[i]);
         const BoxSupport& s = report.supports[i];
         Rect common;
