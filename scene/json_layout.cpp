@@ -1,7 +1,8 @@
 // Reads a layout written as JSON: a container and its boxes, with what the boxes are.
 //
-// Sections: positions and refusals; the light scan that finds the values; the container and the
-// boxes read through simdjson, a few thousand boxes at a time; readJsonLayout.
+// Sections: positions and refusals; parsing a value or a piece of the boxes through simdjson;
+// the light scan that finds where values end; the container and one box; the boxes array, read
+// in large pieces; readJsonLayout, which scans the top object.
 #include "scene/json_layout.h"
 
 #include <cmath>
@@ -16,8 +17,8 @@ namespace {
 
 constexpr std::size_t npos = std::string_view::npos;
 
-// Boxes parsed in one piece: enough to make the parser's start-up cost nothing, few enough to
-// keep its memory small whatever the file's size.
+// Boxes parsed in one piece where the light scan cuts the array: enough to make the parser's
+// start-up cost nothing, few enough to keep its memory small whatever the file's size.
 constexpr std::size_t kBoxesAPiece = 4096;
 
 // Where reading stopped: the first refusal, already worded.
@@ -150,7 +151,7 @@ std::size_t valueEnd(std::string_view text, std::size_t at) {
     return npos;
 }
 
-// Section: the container and the boxes.
+// The container and one box.
 std::string path(std::size_t box, std::string_view key) {
     return "boxes[" + std::to_string(box) + "]." + std::string(key);
 }

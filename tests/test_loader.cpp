@@ -114,6 +114,7 @@ TEST(LoaderTest, AcceptedLayoutsReadTheSameWhateverTheirSpacing) {
         << "101 boxes of 100 at most";
     EXPECT_TRUE(layout.boxes.size() == 100 && layout.boxes[99].posX == 1000)
         << layout.boxes.size() << " boxes";
+    EXPECT_EQ(0, readLayout(write("10 20 2147483647 0"), 100, layout, out)) << "any container";
     // Past 256 KB the boxes are read in pieces cut at a guess, which a label may mislead.
     std::vector<std::string> many(4000, R"(, "label": "x}, {y")");
     EXPECT_EQ(0, readLayout(write(json(many)), 4000, layout, out)) << out.str();
