@@ -171,6 +171,7 @@ TEST(LoaderTest, EveryRefusalNamesTheFileAndLeavesTheSceneAlone) {
         {R"({"container": {"dimX": 1, "dimY": 2, "dimZ": 3}, "boxes": [7]})",
          " : boxes[0] doit etre un objet"},
         {R"({"boxes": []})", " : container manque"},
+        {R"({"container": {"dimX": 1, "dimY": 2, "dimZ": 3}})", " : boxes manque"},
         {json(std::vector<std::string>(61, "")), " : trop de boites (61), 60 au maximum"},
     };
     Scene before;
