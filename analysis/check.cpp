@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "analysis/extent.h"
+#include "analysis/loads.h"
 #include "analysis/pair_search.h"
 #include "analysis/support.h"
 
@@ -206,6 +207,7 @@ LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings) {
                             static_cast<long double>(report.containerVolume);
         report.utilisation = static_cast<double>(ratio * 100.0L);
     }
+    judgeCargo(layout, report);
     return report;
 }
 
@@ -218,5 +220,7 @@ std::vector<int> restsOnOf(const LayoutReport& report, int n, bool laterOnly) {
 bool hasProblems(const LayoutReport& report) {
     return report.containerDegenerate || !report.overlaps.empty() || !report.outside.empty() ||
            !report.degenerate.empty() || !report.floating.empty() || !report.unstable.empty() ||
-           !report.support.empty() || !report.order.empty() || report.contactsCut;
+           !report.support.empty() || !report.order.empty() || report.contactsCut ||
+           !report.fragility.empty() || report.weight.overweight || report.weight.offCentre ||
+           !report.weight.overloaded.empty();
 }

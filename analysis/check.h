@@ -1,4 +1,4 @@
-// Checks a layout for overlapping, stray, degenerate, floating and toppling boxes and for its loading order.
+// Checks a layout for overlapping, stray, degenerate, floating and toppling boxes, for its loading order, and for what the boxes weigh and bear.
 #pragma once
 
 #include <cstddef>
@@ -45,6 +45,7 @@ struct Crossing {
 struct CheckSettings {
     int supportThreshold = -1;  // -1: no --support; else report boxes supported below it (%)
     bool order = false;         // judge each box with only the lower-numbered boxes present
+    int cogLimit = -1;          // -1: no --cog; else report a centre of gravity off by more (%)
 };
 
 // What one box stands on. Only boxes with three positive dimensions get a filled entry.
@@ -70,6 +71,29 @@ struct OrderIssue {
     int restsOn = 0;  // a higher-numbered box that it rests on
 };
 
+// A box carrying more than it may, in kilograms.
+struct Overload {
+    int box = 0;
+    double load = 0;
+    double maxLoad = 0;
+};
+
+// What the weights of the boxes say, judged on the whole load; only when the boxes have weights.
+// Each box passes its own weight and its load down to what it rests on (the floor and boxes),
+// shared in proportion to the area of each contact.
+struct WeightReport {
+    bool weighed = false;  // false: the file gives no weights, and the rest is empty
+    double total = 0;      // kilograms
+    double maxWeight = kNoLimit;
+    bool overweight = false;    // the total exceeds maxWeight by more than a gram
+    bool hasCentre = false;     // false when the total is 0 or the container degenerate
+    double centre[3] = {};      // the centre of gravity, in the file's units
+    double offset[2] = {};      // from the centre of the floor, in % of dimX and dimY
+    bool offCentre = false;     // only with settings.cogLimit: an offset beyond it
+    std::vector<double> loads;  // loads[n - 1]: what box n carries; empty when contacts are cut
+    std::vector<Overload> overloaded;  // more than its maxLoad, by more than a gram
+};
+
 struct LayoutReport {
     Container container;
     int boxCount = 0;  // boxes actually checked: 0 when the file says 0 or less
@@ -93,6 +117,10 @@ struct LayoutReport {
     std::vector<int> unstable;
     std::vector<SupportShortfall> support;  // only with a threshold
     std::vector<OrderIssue> order;          // only with settings.order
+    // A box that is not fragile resting on a fragile one; judged when the file gives fragility.
+    bool fragilityKnown = false;
+    std::vector<OrderIssue> fragility;
+    WeightReport weight;
 };
 
 // Measures the layout. A box spans from its corner to corner + dimension on
@@ -101,8 +129,8 @@ struct LayoutReport {
 // same way. Degenerate boxes (a dimension of 0 or less) are listed as such,
 // are still checked against the container and, when no dimension is 0, for
 // overlaps; their volume is left out of boxVolume and they neither stand on
-// anything nor carry anything. Boxes are taken as uniform: the load of the
-// boxes above does not count.
+// anything nor carry anything. Boxes are taken as rigid and uniform: support and
+// stability ignore the load of the boxes above, which only the weights judge.
 LayoutReport checkLayout(const Layout& layout, const CheckSettings& settings);
 
 // The numbers of the boxes that box n rests on, ascending: all of them, or

@@ -1,4 +1,4 @@
-// Benchmarks of boxview-check on generated loads: reading a layout file alone against reading and checking it, from 100,000 to 1,000,000 boxes.
+// Benchmarks of boxview-check on generated loads: reading a layout file alone against reading and checking it, from 100,000 to 1,000,000 boxes, and loads with weights in JSON.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -126,6 +126,78 @@ void loads(benchmark::internal::Benchmark* bench) {
 
 BENCHMARK(readOnly)->Apply(loads);
 BENCHMARK(readAndCheck)->Apply(loads);
+
+// Loads that say what their boxes are: the dense stack with a weight, a maxLoad and a
+// fragility a box, written as JSON, and the same boxes as text (six numbers, no weights).
+std::string generateCargo(bool json, int count) {
+    const std::string path = "/tmp/boxview-bench-check-" + std::to_string(getpid()) + "-cargo-" +
+                             std::to_string(count) + (json ? ".json" : ".txt");
+    if (std::ifstream(path).good()) return path;
+    std::ifstream stack(generate(kDenseStack, count));
+    std::ofstream out(path);
+    int dims[3], n = 0;
+    stack >> dims[0] >> dims[1] >> dims[2] >> n;
+    if (!json) out << dims[0] << ' ' << dims[1] << ' ' << dims[2] << '\n' << n << '\n';
+    if (json) {
+        out << "{\"container\": {\"dimX\": " << dims[0] << ", \"dimY\": " << dims[1]
+            << ", \"dimZ\": " << dims[2] << ", \"maxWeight\": 30000000}, \"boxes\": [\n";
+    }
+    for (int i = 0; i < n; ++i) {
+        int b[6];
+        for (int& v : b) stack >> v;
+        if (!json) {
+            out << b[0] << ' ' << b[1] << ' ' << b[2] << ' ' << b[3] << ' ' << b[4] << ' ' << b[5]
+                << '\n';
+            continue;
+        }
+        out << (i ? ",\n" : "") << "{\"dimX\": " << b[0] << ", \"dimY\": " << b[1]
+            << ", \"dimZ\": " << b[2] << ", \"posX\": " << b[3] << ", \"posY\": " << b[4]
+            << ", \"posZ\": " << b[5] << ", \"weight\": " << 5 + i % 40 * 0.5
+            << ", \"maxLoad\": " << 100 + i % 7 * 50
+            << ", \"fragile\": " << (i % 9 == 0 ? "true" : "false") << '}';
+    }
+    if (json) out << "\n]}\n";
+    return path;
+}
+
+// The same boxes read from the text form (0) and from the JSON form with their weights (1).
+void readCargo(benchmark::State& state) {
+    const std::string path = generateCargo(state.range(0) == 1, static_cast<int>(state.range(1)));
+    std::ostringstream messages;
+    for (auto _ : state) {
+        Layout layout;
+        if (readLayout(path, kMaxCheckedBoxes, layout, messages) != 0)
+            state.SkipWithError("refused");
+        benchmark::DoNotOptimize(layout.boxes.data());
+    }
+}
+
+// The check alone of the weighed dense stack, without (0) and with (1) its weights, maxLoads
+// and fragility: what judging them adds.
+void checkCargo(benchmark::State& state) {
+    Layout layout;
+    std::ostringstream messages;
+    if (readLayout(generateCargo(true, static_cast<int>(state.range(1))), kMaxCheckedBoxes, layout,
+                   messages) != 0)
+        state.SkipWithError("refused");
+    if (state.range(0) == 0) layout.cargo = {};
+    CheckSettings settings;
+    settings.cogLimit = 10;
+    for (auto _ : state) {
+        LayoutReport report = checkLayout(layout, settings);
+        benchmark::DoNotOptimize(report.supports.data());
+    }
+}
+
+void cargoLoads(benchmark::internal::Benchmark* bench) {
+    bench->ArgNames({"json", "boxes"})->Unit(benchmark::kMillisecond);
+    for (int count : {100000, 1000000}) {
+        for (int weighed : {0, 1}) bench->Args({weighed, count});
+    }
+}
+
+BENCHMARK(readCargo)->Apply(cargoLoads);
+BENCHMARK(checkCargo)->Apply(cargoLoads);
 
 }  // namespace
 

@@ -7,8 +7,29 @@
 #include "render/view.h"
 #include "scene/scene.h"
 
+#include <iomanip>
 #include <sstream>
 #include <string>
+
+namespace {
+
+// Kilograms to the gram, without trailing zeros: "12.5", "400".
+std::string kilograms(double kg) {
+    std::ostringstream text;
+    text << std::fixed << std::setprecision(3) << kg;
+    std::string shown = text.str();
+    while (shown.back() == '0') shown.pop_back();
+    if (shown.back() == '.') shown.pop_back();
+    return shown;
+}
+
+// An entry of a cargo table, when the file gives that table.
+template <typename T>
+const T* cargoEntry(const std::vector<T>& table, int32_t box) {
+    return static_cast<std::size_t>(box) <= table.size() ? &table[box - 1] : nullptr;
+}
+
+}  // namespace
 
 std::string captionText(const Scene& scene, int32_t selectedBox) {
     if (selectedBox < 1 || selectedBox > boxesInTable(scene.boxCount)) return {};
@@ -17,6 +38,14 @@ std::string captionText(const Scene& scene, int32_t selectedBox) {
     text << "boite " << selectedBox << " selectionnee "
          << " --- position : " << b.posX << " " << b.posY << " " << b.posZ << "\n"
          << " --- dimensions " << b.dimX << " " << b.dimY << " " << b.dimZ;
+    // What the file says the box is, when it says so.
+    const Cargo& cargo = scene.cargo;
+    const std::string* label = cargoEntry(cargo.label, selectedBox);
+    if (label != nullptr && !label->empty()) text << "\n --- " << *label;
+    const double* weight = cargoEntry(cargo.weight, selectedBox);
+    if (weight != nullptr) text << "\n --- poids : " << kilograms(*weight) << " kg";
+    const char* fragile = cargoEntry(cargo.fragile, selectedBox);
+    if (fragile != nullptr && *fragile) text << "\n --- fragile";
     return text.str();
 }
 

@@ -1,5 +1,6 @@
-// Reads a layout text file (container, box count, six integers per box): the one reader behind the viewer's Scene and the checker's Layout.
+// Reads a layout file, text (container, box count, six or seven integers per box) or JSON: the one reader behind the viewer's Scene and the checker's Layout.
 #include "scene/scene.h"
+#include "scene/json_layout.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,6 +9,7 @@
 #include <fcntl.h>
 #include <iostream>
 #include <memory>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -179,6 +181,40 @@ inline bool readNumber(Input& in, Word& word, const std::string& fileName, int64
     return false;
 }
 
+// False, after saying so, when a side of the container is above maxContainerDim.
+bool containerFits(const std::string& fileName, const Container& container, int64_t maxContainerDim,
+                   std::ostream& out) {
+    static const char* const kAxisNames[] = {"dimX", "dimY", "dimZ"};
+    const int32_t sides[] = {container.dimX, container.dimY, container.dimZ};
+    for (int axis = 0; axis < 3; ++axis) {
+        if (sides[axis] > maxContainerDim) {
+            out << fileName << " : dimension du conteneur trop grande (" << kAxisNames[axis]
+                << " = " << sides[axis] << "), " << maxContainerDim << " au maximum" << std::endl;
+            return false;
+        }
+    }
+    return true;
+}
+
+// A whole regular file mapped for reading; what is written to it stays in this process.
+struct MappedFile {
+    char* data = nullptr;
+    std::size_t size = 0;
+    bool map(int fd, off_t length) {
+        if (length <= 0) return false;
+        void* where = ::mmap(nullptr, static_cast<std::size_t>(length), PROT_READ | PROT_WRITE,
+                             MAP_PRIVATE, fd, 0);
+        if (where == MAP_FAILED) return false;
+        ::madvise(where, static_cast<std::size_t>(length), MADV_SEQUENTIAL);
+        data = static_cast<char*>(where);
+        size = static_cast<std::size_t>(length);
+        return true;
+    }
+    ~MappedFile() {
+        if (data != nullptr) ::munmap(data, size);
+    }
+};
+
 struct OpenFile {
     int fd = -1;
     ~OpenFile() {
@@ -186,10 +222,49 @@ struct OpenFile {
     }
 };
 
-// Reads the whole file: the container, the count as written, and max(count, 0)
+// Reads the numbers after the last box, while there are no more than count of them. True when
+// they are exactly count whole numbers: the file then gives each box a seventh number.
+bool readSeventhNumbers(Input& in, Word& word, int64_t count, std::vector<int32_t>& extra) {
+    for (readWord(in, word); word.status == WordStatus::kOk; readWord(in, word)) {
+        if (static_cast<int64_t>(extra.size()) == count) return false;
+        extra.push_back(word.value);
+    }
+    return word.status == WordStatus::kMissing && static_cast<int64_t>(extra.size()) == count;
+}
+
+int32_t& fieldOf(Box& box, int64_t k) {
+    int32_t* fields[] = {&box.dimX, &box.dimY, &box.dimZ, &box.posX, &box.posY, &box.posZ};
+    return *fields[k];
+}
+
+// Reads the 7 x count numbers, six a box in boxes then extra, again seven a box: the seventh
+// is the box's fragility. Box k's numbers come from 7k on and go to 6k on, so reading forward
+// never meets a number already written over.
+bool takeSeventhNumbers(const std::string& fileName, std::vector<Box>& boxes,
+                        const std::vector<int32_t>& extra, Cargo& cargo, std::ostream& out) {
+    const int64_t count = static_cast<int64_t>(boxes.size());
+    auto number = [&](int64_t i) {
+        return i < 6 * count ? fieldOf(boxes[i / 6], i % 6) : extra[i - 6 * count];
+    };
+    cargo.fragile.resize(boxes.size());
+    for (int64_t k = 0; k < count; ++k) {
+        int32_t values[7];
+        for (int64_t j = 0; j < 7; ++j) values[j] = number(7 * k + j);
+        if (values[6] != 0 && values[6] != 1) {
+            out << fileName << " : la fragilite de la boite " << k + 1
+                << " doit valoir 0 ou 1 : " << values[6] << std::endl;
+            return false;
+        }
+        for (int64_t j = 0; j < 6; ++j) fieldOf(boxes[k], j) = values[j];
+        cargo.fragile[k] = static_cast<char>(values[6]);
+    }
+    return true;
+}
+
+// Reads the whole file into layout: the container, the count as written, and max(count, 0)
 // boxes. Returns false after writing one line to out.
-bool readFile(const std::string& fileName, int64_t maxBoxes, Container& container, int32_t& count,
-              std::vector<Box>& boxes, std::ostream& out) {
+bool readFile(const std::string& fileName, int64_t maxBoxes, int64_t maxContainerDim,
+              Layout& layout, int32_t& count, std::ostream& out) {
     struct stat info {};
     OpenFile file;
     if (!fileName.empty() && ::stat(fileName.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
@@ -202,22 +277,36 @@ bool readFile(const std::string& fileName, int64_t maxBoxes, Container& containe
     auto in = std::make_unique<Input>();
     in->fd = file.fd;
     skipByteOrderMark(*in);
+    int first = nextByte(*in);
+    while (first >= 0 && isSpace(first)) first = nextByte(*in);
+    if (first == '{') {
+        // A regular file is read where the kernel keeps it, without a copy of its own.
+        MappedFile mapped;
+        std::string text;
+        if (S_ISREG(info.st_mode) && mapped.map(file.fd, info.st_size)) {
+            in->pos = 0;  // nothing more is read through the buffer
+        } else {
+            text += '{';
+            do {
+                text.append(in->buffer + in->pos, in->end - in->pos);
+            } while (refill(*in));
+        }
+        char* data = mapped.data != nullptr ? mapped.data : text.data();
+        const std::size_t size = mapped.data != nullptr ? mapped.size : text.size();
+        if (!readJsonLayout(fileName, data, size, maxBoxes, layout, out)) return false;
+        count = static_cast<int32_t>(layout.boxes.size());
+        return containerFits(fileName, layout.container, maxContainerDim, out);
+    }
+    if (first >= 0) --in->pos;  // the byte just read starts the first number
     Word word;
 
     int64_t n = 0;
+    Container& container = layout.container;
     int32_t* containerFields[] = {&container.dimX, &container.dimY, &container.dimZ};
     for (int32_t* field : containerFields) {
         if (!readNumber(*in, word, fileName, ++n, *field, out)) return false;
     }
-    static const char* const kAxisNames[] = {"dimX", "dimY", "dimZ"};
-    for (int axis = 0; axis < 3; ++axis) {
-        if (*containerFields[axis] > kMaxContainerDim) {
-            out << fileName << " : dimension du conteneur trop grande (" << kAxisNames[axis]
-                << " = " << *containerFields[axis] << "), " << kMaxContainerDim << " au maximum"
-                << std::endl;
-            return false;
-        }
-    }
+    if (!containerFits(fileName, container, maxContainerDim, out)) return false;
 
     if (!readNumber(*in, word, fileName, ++n, count, out)) return false;
     if (count > maxBoxes) {
@@ -226,6 +315,7 @@ bool readFile(const std::string& fileName, int64_t maxBoxes, Container& containe
         return false;
     }
     int64_t wanted = std::max<int32_t>(count, 0);
+    std::vector<Box>& boxes = layout.boxes;
     // A short file must not reserve room for the count it claims.
     if (S_ISREG(info.st_mode)) {
         boxes.reserve(static_cast<std::size_t>(
@@ -238,6 +328,10 @@ bool readFile(const std::string& fileName, int64_t maxBoxes, Container& containe
         }
         boxes.push_back(b);
     }
+    std::vector<int32_t> extra;
+    if (wanted > 0 && readSeventhNumbers(*in, word, wanted, extra)) {
+        return takeSeventhNumbers(fileName, boxes, extra, layout.cargo, out);
+    }
     return true;
 }
 
@@ -246,20 +340,20 @@ bool readFile(const std::string& fileName, int64_t maxBoxes, Container& containe
 int readLayout(const std::string& fileName, int64_t maxBoxes, Layout& layout, std::ostream& out) {
     Layout loaded;
     int32_t count = 0;
-    if (!readFile(fileName, maxBoxes, loaded.container, count, loaded.boxes, out)) return -1;
+    if (!readFile(fileName, maxBoxes, INT32_MAX, loaded, count, out)) return -1;
     layout = std::move(loaded);
     return 0;
 }
 
 int loadScene(std::string fileName, Scene& scene, std::ostream& out) {
-    Container container;
+    Layout loaded;
     int32_t count = 0;
-    std::vector<Box> boxes;
-    if (!readFile(fileName, kMaxBoxes, container, count, boxes, out)) return -1;
+    if (!readFile(fileName, kMaxBoxes, kMaxContainerDim, loaded, count, out)) return -1;
     // Slots past the new count keep what they held, as the table always has.
-    scene.container = container;
+    scene.container = loaded.container;
     scene.boxCount = count;
-    std::copy(boxes.begin(), boxes.end(), scene.boxes + 1);
+    std::copy(loaded.boxes.begin(), loaded.boxes.end(), scene.boxes + 1);
+    scene.cargo = std::move(loaded.cargo);
     return 0;
 }
 

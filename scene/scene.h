@@ -1,6 +1,7 @@
 // The in-memory layout (a container and its boxes) and the reader of layout files.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <string>
@@ -27,11 +28,28 @@ struct Container {
     int32_t dimZ = 0;
 };
 
+// What a maxLoad or maxWeight holds when the file gives none.
+constexpr double kNoLimit = -1;
+
+// The longest label a box may have, in bytes of UTF-8.
+constexpr std::size_t kMaxLabelBytes = 64;
+
+// What the boxes are, apart from where they stand. Each table is either empty (the file
+// says nothing of it) or has one entry a box, entry n - 1 for box n.
+struct Cargo {
+    std::vector<double> weight;      // kilograms
+    std::vector<double> maxLoad;     // kilograms the box may carry on its top, or kNoLimit
+    std::vector<char> fragile;       // 1 for a fragile box
+    std::vector<std::string> label;  // shown to the user; may be empty
+    double maxWeight = kNoLimit;     // the container's limit, kilograms
+};
+
 // Box n (1..boxCount) lives in boxes[n]; slot 0 is never used.
 struct Scene {
     int32_t boxCount = 0;
     Box boxes[kMaxBoxes + 1] = {};
     Container container = {};
+    Cargo cargo;  // replaced whole by every load
 };
 
 // How many slots of the table hold boxes: 0 for a count of 0 or less, never more than
@@ -44,10 +62,14 @@ inline int32_t boxesInTable(int32_t boxCount) {
 struct Layout {
     Container container;
     std::vector<Box> boxes;
+    Cargo cargo = {};
 };
 
 // Reads a layout file of at most maxBoxes boxes into layout; a count of 0 or
-// less gives no boxes. Returns 0 on success and -1 on any failure, after
+// less gives no boxes. A text file gives each box six numbers, or seven (the last its
+// fragility, 0 or 1) when the numbers after the count are exactly seven times the count;
+// a file whose first character after blanks is '{' is read as JSON. The container may
+// take the whole 32-bit range here; loadScene keeps each side to kMaxContainerDim. Returns 0 on success and -1 on any failure, after
 // writing one French line that names the file to out; on failure the layout is
 // left exactly as it was. A UTF-8 byte-order mark at the start is skipped.
 int readLayout(const std::string& fileName, int64_t maxBoxes, Layout& layout, std::ostream& out);

@@ -7,7 +7,7 @@ packages=(
   libsdl1.2-compat-dev
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-dev libegl-mesa0
   libfreetype-dev libfontconfig-dev fonts-liberation
-  libpng-dev nlohmann-json3-dev libboost-dev libcairo2-dev poppler-utils
+  libpng-dev nlohmann-json3-dev libsimdjson-dev libboost-dev libcairo2-dev poppler-utils
   libgtest-dev libbenchmark-dev
   clang clang-format libclang-rt-14-dev
   xvfb xauth xdotool x11-apps imagemagick libx11-dev

@@ -64,7 +64,7 @@ TEST(CommandLine, TheThreeToolsReadTheSameWay) {
     const char* shot = BOXVIEW_SHOT_PATH;
     const char* plan = BOXVIEW_PLAN_PATH;
     const std::string checkUsage =
-        "usage : boxview-check [--json] [--support P] [--order] FICHIER...";
+        "usage : boxview-check [--json] [--support P] [--order] [--cog P] FICHIER...";
     const std::string shotUsage =
         "usage : boxview-shot [--upto K] [--select N] [--rotx DEG] [--rotz DEG] [--angle RAD] "
         "[--distance D] [--fit] [--problems] LAYOUT OUT.png";
@@ -93,6 +93,10 @@ TEST(CommandLine, TheThreeToolsReadTheSameWay) {
          {"--support", "+75", petit, "-"},
          2,
          "boxview-plan : valeur invalide pour --support : +75 (un entier de 0 a 100)"},
+        {check,
+         {"--cog=51", petit},
+         2,
+         "boxview-check : valeur invalide pour --cog : 51 (un entier de 0 a 50)"},
         {plan,
          {"--support=101", petit, "-"},
          2,

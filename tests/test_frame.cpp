@@ -112,6 +112,11 @@ TEST(FrameTextTest, CaptionStepLineDrawableBytesAndProblemMarks) {
     EXPECT_EQ(captionText(scene, 1),
               "boite 1 selectionnee  --- position : -1 0 -20\n --- dimensions -5 4 -3");
     for (int32_t none : {0, 3}) EXPECT_EQ(captionText(scene, none), "") << "box " << none;
+    scene.cargo = {{1.25, 400}, {}, {0, 1}, {"", "Vaisselle"}};
+    EXPECT_EQ(captionText(scene, 2),
+              "boite 2 selectionnee  --- position : 0 0 0\n"
+              " --- dimensions 0 0 0\n --- Vaisselle\n --- poids : 400 kg\n"
+              " --- fragile");
     ViewState view;
     for (const auto& [shown, text] : {std::pair<int32_t, std::string>{0, "etape 0 / 2"},
                                       {1, "etape 1 / 2"},

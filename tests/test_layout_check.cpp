@@ -2,6 +2,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
 #include <initializer_list>
 #include <iterator>
 #include <random>
@@ -513,6 +517,130 @@ TEST(CheckSupport, LayoutsThatDefeatTheCellsMatchAllPairs) {
                 << "boite " << a + 1 << ", chargement " << kind;
         }
         EXPECT_EQ(report.overlaps.size(), overlaps) << "chargement " << kind;
+    }
+}
+
+// Loads worked out by hand: a box across two supporters at a quarter and three quarters, a
+// three-high stack, a box on the floor and on a box sunk into it, a box half over the
+// container's edge; with fragility, the total against the limit and the centre of gravity.
+TEST(CheckCargo, LoadsFragilityAndCentreByHand) {
+    struct Case {
+        const char* name;
+        std::vector<Box> boxes;
+        std::vector<double> weights, loads;
+    };
+    const Case cases[] = {
+        {"quarts",
+         {{10, 10, 5, 0, 0, 0}, {10, 10, 5, 10, 0, 0}, {8, 10, 2, 8, 0, 5}},
+         {1, 2, 100},
+         {25, 75, 0}},
+        {"pile",
+         {{4, 4, 1, 0, 0, 0}, {4, 4, 1, 0, 0, 1}, {4, 4, 1, 0, 0, 2}},
+         {10, 20, 30},
+         {50, 30, 0}},
+        {"sol", {{5, 10, 2, 0, 0, -2}, {10, 10, 4, 0, 0, 0}}, {0, 45}, {15, 0}},
+        {"bord", {{10, 10, 4, 30, 0, 0}, {10, 10, 4, 30, 0, 4}}, {5, 7}, {7, 0}},
+    };
+    for (const Case& c : cases) {
+        Layout layout{{40, 10, 20}, c.boxes};
+        layout.cargo.weight = c.weights;
+        LayoutReport report = checkLayout(layout, {});
+        for (std::size_t i = 0; i < c.loads.size(); ++i) {
+            EXPECT_NEAR(report.weight.loads[i], c.loads[i], 1e-9) << c.name << " box " << i + 1;
+        }
+    }
+    // Box 2 (not fragile) on fragile box 1 is a problem; fragile box 3 on it is not. Box 2
+    // carries box 4's 30 kg, 29.999 of it allowed; the load weighs 60 kg for 59 allowed, its
+    // centre at x 13.75 (-15.625 % of 40), y 5 (0 %), z 8.33, beyond --cog 15 but not 16.
+    Layout layout{
+        {40, 10, 20},
+        {{10, 10, 5, 10, 0, 0}, {5, 10, 5, 10, 0, 5}, {5, 10, 5, 15, 0, 5}, {5, 10, 5, 10, 0, 10}}};
+    layout.cargo = {{20, 5, 5, 30}, {kNoLimit, 29.998, kNoLimit, kNoLimit}, {1, 0, 1, 0}, {}, 59};
+    LayoutReport report = checkLayout(layout, {-1, false, 15});
+    const std::string text = formatText("f", report);
+    EXPECT_EQ(text.substr(text.find("poids")),
+              "poids total : 60 kg (maximum 59 kg)\n"
+              "centre de gravite : x 13.8 y 5.0 z 8.3 (ecart -15.6 % en x, +0.0 % en y)\n"
+              "poids total trop eleve : 60 kg pour 59 kg admis\n"
+              "centre de gravite excentre : ecart -15.6 % en x, +0.0 % en y (maximum 15 %)\n"
+              "boite 2 posee sur la boite 1, fragile\n"
+              "boite 2 surchargee : 30 kg pour 29.998 kg admis\n");
+    EXPECT_NE(
+        formatJson("f", report)
+            .find(R"("support":[],"fragility":[{"box":2,"restsOn":1}],"weight":{"total":60.0,)"
+                  R"("max":59.0,"centre":[13.75,5.0,8.333333333333334],"offset":[-15.625,0.0]},)"
+                  R"("overweight":true,)"
+                  R"("offCentre":true,"overloaded":[{"box":2,"load":30.0,"maxLoad":29.998}]})"),
+        npos)
+        << formatJson("f", report);
+    layout.cargo.maxLoad[1] = 29.999;
+    layout.cargo.maxWeight = 60;
+    report = checkLayout(layout, {-1, false, 16});
+    EXPECT_TRUE(report.weight.overloaded.empty() && !report.weight.overweight &&
+                !report.weight.offCentre && report.fragility.size() == 1);
+}
+
+// A generated brick wall of a few thousand boxes, read as text with seven numbers and as JSON:
+// the same report, and loads equal to a direct computation over every pair of boxes.
+TEST(CheckCargo, GeneratedLoadInTextAndJsonMatchesDirectLoads) {
+    std::mt19937 random(7);
+    const int side = 20, layers = 8;
+    Layout layout{{side * 10 + 10, side * 10 + 10, layers * 5}, {}};
+    std::string text = "210 210 40\n" + std::to_string(side * side * layers) + "\n";
+    std::string json = R"({"container": {"dimX": 210, "dimY": 210, "dimZ": 40}, "boxes": [)";
+    for (int layer = 0; layer < layers; ++layer) {
+        const int shiftX = random() % 10, shiftY = random() % 10;
+        for (int i = 0; i < side * side; ++i) {
+            const Box b{10, 10, 5, i % side * 10 + shiftX, i / side * 10 + shiftY, layer * 5};
+            const int fragile = random() % 4 == 0;
+            const double kg = random() % 1000 / 8.0;
+            layout.boxes.push_back(b);
+            layout.cargo.weight.push_back(kg);
+            text += "10 10 5 " + std::to_string(b.posX) + ' ' + std::to_string(b.posY) + ' ' +
+                    std::to_string(b.posZ) + (fragile ? " 1\n" : " 0\n");
+            json += std::string(layout.boxes.size() > 1 ? ",\n" : "\n") +
+                    R"({"dimX": 10, "dimY": 10, "dimZ": 5, "posX": )" + std::to_string(b.posX) +
+                    R"(, "posY": )" + std::to_string(b.posY) + R"(, "posZ": )" +
+                    std::to_string(b.posZ) + R"(, "fragile": )" + (fragile ? "true" : "false") +
+                    R"(, "weight": )" + std::to_string(kg) + "}";
+        }
+    }
+    const std::string base = testing::TempDir() + "boxview-cargo-" + std::to_string(getpid());
+    std::ofstream(base + ".txt") << text;
+    std::ofstream(base + ".json") << json << "]}";
+    Layout fromText, fromJson;
+    std::ostringstream refusals;
+    ASSERT_EQ(0, readLayout(base + ".txt", kMaxCheckedBoxes, fromText, refusals));
+    ASSERT_EQ(0, readLayout(base + ".json", kMaxCheckedBoxes, fromJson, refusals));
+    std::remove((base + ".txt").c_str());
+    std::remove((base + ".json").c_str());
+    EXPECT_EQ(fromJson.cargo.weight, layout.cargo.weight);
+    const LayoutReport weighed = checkLayout(fromJson, {});
+    fromJson.cargo.weight.clear();
+    EXPECT_EQ(formatText("f", checkLayout(fromText, {})),
+              formatText("f", checkLayout(fromJson, {})));
+    EXPECT_EQ(formatJson("f", checkLayout(fromText, {})),
+              formatJson("f", checkLayout(fromJson, {})));
+
+    const std::vector<Box>& boxes = layout.boxes;
+    std::vector<double> loads(boxes.size());
+    const auto shared = [](const Box& a, const Box& b) {
+        return std::max(0, std::min(a.posX + a.dimX, b.posX + b.dimX) - std::max(a.posX, b.posX)) *
+               std::max(0, std::min(a.posY + a.dimY, b.posY + b.dimY) - std::max(a.posY, b.posY));
+    };
+    const Box floor{210, 210, 0, 0, 0, 0};
+    for (std::size_t i = boxes.size(); i-- > 0;) {  // layer by layer from the top
+        double area = boxes[i].posZ == 0 ? shared(boxes[i], floor) : 0;
+        for (const Box& under : boxes) {
+            if (under.posZ + under.dimZ == boxes[i].posZ) area += shared(boxes[i], under);
+        }
+        for (std::size_t j = 0; j < boxes.size(); ++j) {
+            if (boxes[j].posZ + boxes[j].dimZ != boxes[i].posZ) continue;
+            loads[j] += (layout.cargo.weight[i] + loads[i]) * shared(boxes[i], boxes[j]) / area;
+        }
+    }
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        ASSERT_NEAR(weighed.weight.loads[i], loads[i], 1e-6) << "box " << i + 1;
     }
 }
 

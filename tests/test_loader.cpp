@@ -28,7 +28,10 @@ std::string dump(const Scene& s) {
     for (const Box* b = s.boxes + 1; b <= s.boxes + boxesInTable(s.boxCount); ++b)
         text << '\n'
              << b->dimX << ' ' << b->dimY << ' ' << b->dimZ << ' ' << b->posX << ' ' << b->posY
-             << ' ' << b->posZ;
+             << ' ' << b->posZ
+             << (s.cargo.fragile.empty()            ? ""
+                 : s.cargo.fragile[b - s.boxes - 1] ? " f1"
+                                                    : " f0");
     return text.str();
 }
 
@@ -37,6 +40,18 @@ std::string boxesFile(int count) {
     for (int n = 1; n <= count; ++n)
         text += std::to_string(n) + " 2 3 " + std::to_string(10 * n) + " 5 6\n";
     return text;
+}
+
+// A JSON layout of boxes written as {"dimX": 1, ... "posZ": 6 + more}, in a 20 x 10 x dimZ container.
+std::string json(const std::vector<std::string>& more, const std::string& dimZ = "8") {
+    std::string text = R"({"container": {"dimX": 20, "dimY": 10, "dimZ": )" + dimZ + "}, ";
+    text += R"("packer": {"id": [1, "x", null]}, "boxes": [)";
+    for (std::size_t i = 0; i < more.size(); ++i) {
+        text += std::string(i ? "," : "") + "\n" +
+                R"({"dimX": 1, "dimY": 2, "dimZ": 3, "posX": 4, "posY": 5, "posZ": 6)" + more[i] +
+                "}";
+    }
+    return text + "]}";
 }
 
 // Any whitespace, trailing words, a byte-order mark at the start and leading zeros read the same;
@@ -57,6 +72,11 @@ TEST(LoaderTest, AcceptedLayoutsReadTheSameWhateverTheirSpacing) {
          two},
         {"10 20 30\n0\n", "10 20 30 n=0"},
         {"10 20 30\n-3\n", "10 20 30 n=-3"},
+        // Seven numbers a box only when there are exactly seven times the count of them.
+        {"30 30 30 2 1 1 1 0 0 0 1 2 2 2 0 0 0 0", "30 30 30 n=2\n1 1 1 0 0 0 f1\n2 2 2 0 0 0 f0"},
+        {"30 30 30 1 1 1 1 0 0 0 1 1", "30 30 30 n=1\n1 1 1 0 0 0"},
+        {"\xEF\xBB\xBF\n " + json({R"(, "posZ": -7, "fragile": true)", R"(, "label": "")"}),
+         "20 10 8 n=2\n1 2 3 4 5 -7 f1\n1 2 3 4 5 6 f0"},
         {"30 30 30 3 1 1 1 0 0 0 2 2 2 0 0 0 3 3 3 0 0 0",
          "30 30 30 n=3\n1 1 1 0 0 0\n2 2 2 0 0 0\n3 3 3 0 0 0"},
     };
@@ -94,6 +114,16 @@ TEST(LoaderTest, AcceptedLayoutsReadTheSameWhateverTheirSpacing) {
         << "101 boxes of 100 at most";
     EXPECT_TRUE(layout.boxes.size() == 100 && layout.boxes[99].posX == 1000)
         << layout.boxes.size() << " boxes";
+    EXPECT_EQ(0, readLayout(write("10 20 2147483647 0"), 100, layout, out)) << "any container";
+    // Past 256 KB the boxes are read in pieces cut at a guess, which a label may mislead.
+    std::vector<std::string> many(4000, R"(, "label": "x}, {y")");
+    EXPECT_EQ(0, readLayout(write(json(many)), 4000, layout, out)) << out.str();
+    EXPECT_TRUE(layout.boxes.size() == 4000 && layout.cargo.label[3999] == "x}, {y");
+    many[3500] += ",, ";
+    EXPECT_EQ(-1, readLayout(write(json(many)), 4000, layout, out));
+    EXPECT_NE(out.str().find(" : erreur de syntaxe JSON ligne 3502, colonne 86\n"),
+              std::string::npos)
+        << out.str();
 }
 
 TEST(LoaderTest, EveryRefusalNamesTheFileAndLeavesTheSceneAlone) {
@@ -118,6 +148,31 @@ TEST(LoaderTest, EveryRefusalNamesTheFileAndLeavesTheSceneAlone) {
         {"10 20 100001 0",
          " : dimension du conteneur trop grande (dimZ = 100001), 100000 au maximum"},
         {boxesFile(61), " : trop de boites (61), 60 au maximum"},
+        {"10 20 30 1 1 1 1 0 0 0 2", " : la fragilite de la boite 1 doit valoir 0 ou 1 : 2"},
+        {json({"", ", \"posZ\": 6,, "}), " : erreur de syntaxe JSON ligne 3, colonne 78"},
+        {json({}) + " x", " : erreur de syntaxe JSON ligne 1, colonne 99"},
+        {json({}, "100001"),
+         " : dimension du conteneur trop grande (dimZ = 100001), 100000 au maximum"},
+        {json({", \"posZ\": 0.5"}), " : boxes[0].posZ doit etre un entier"},
+        {json({", \"posX\": 2147483648"}), " : boxes[0].posX depasse les entiers 32 bits"},
+        {json({"", ", \"weight\": 1"}),
+         " : boxes[1].weight : le poids est donne pour toutes les boites ou pour aucune"},
+        {json({", \"maxLoad\": -1"}),
+         " : boxes[0].maxLoad doit etre un nombre de kilos positif ou nul"},
+        {json({}, "8, \"maxWeight\": true"),
+         " : container.maxWeight doit etre un nombre de kilos positif ou nul"},
+        {json({", \"fragile\": 1"}), " : boxes[0].fragile doit valoir true ou false"},
+        {json({", \"label\": \"" + std::string(65, 'a') + "\""}),
+         " : boxes[0].label doit etre un texte de 64 octets au plus"},
+        {R"({"container": {"dimX": 1, "dimY": 2}, "boxes": []})", " : container.dimZ manque"},
+        {R"({"container": {"dimX": 1, "dimY": 2, "dimZ": 3}, "boxes": {}})",
+         " : boxes doit etre un tableau"},
+        {R"({"container": [], "boxes": []})", " : container doit etre un objet"},
+        {R"({"container": {"dimX": 1, "dimY": 2, "dimZ": 3}, "boxes": [7]})",
+         " : boxes[0] doit etre un objet"},
+        {R"({"boxes": []})", " : container manque"},
+        {R"({"container": {"dimX": 1, "dimY": 2, "dimZ": 3}})", " : boxes manque"},
+        {json(std::vector<std::string>(61, "")), " : trop de boites (61), 60 au maximum"},
     };
     Scene before;
     ASSERT_EQ(0, loadScene(write(boxesFile(3)), before));

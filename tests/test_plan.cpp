@@ -1,6 +1,7 @@
 // Tests of boxview-plan through poppler's tools: its pages and their text, its printed numbers, and its refusals.
 #include "tools/plan/plan.h"
 #include "tools/plan/findings.h"
+#include "scene/scene.h"
 
 #include <gtest/gtest.h>
 
@@ -106,6 +107,37 @@ TEST(PlanText, NumbersInPrintedFrench) {
             << value << " with " << decimals << " decimals";
     }
     EXPECT_EQ("1" + nb + "200 × −5 × 0", frenchDimensions(1200, -5, 0));
+}
+
+// The 20-foot sample: page 1 gives the weights, each step page what its box is and bears.
+TEST(PlanText, WeightsFragilityAndLoadsOfTheSample) {
+    Scene scene;
+    std::ostringstream said;
+    ASSERT_EQ(
+        0, loadScene(std::string(std::getenv("BOXVIEW_SOURCE_DIR")) + "/examples/conteneur-20.json",
+                     scene, said))
+        << said.str();
+    const PlanFindings f = findPlanFindings(scene, -1);
+    const std::string nb = "\u00a0";
+    auto joined = [](const std::vector<std::string>& lines) {
+        std::string text;
+        for (const std::string& line : lines) text += line + "\n";
+        return text;
+    };
+    EXPECT_EQ(joined(f.summary).substr(joined(f.summary).find("Poids")),
+              "Poids total : 22" + nb + "910,5" + nb + "kg (maximum 21" + nb + "700" + nb +
+                  "kg)\nCentre de gravité : x 235,9, y 100,8, z 56,9\nÉcart du centre : −10,0" +
+                  nb + "% en x, −7,1" + nb + "% en y\n");
+    EXPECT_EQ(joined(f.boxCargo[1]), "Étiquette : Palette acier 2\nPoids : 2" + nb + "800" + nb +
+                                         "kg, non fragile\nCharge portée, tout chargé : 450" + nb +
+                                         "kg (maximum 400" + nb + "kg)\n");
+    EXPECT_EQ(joined(f.boxProblems[1]),
+              "Surchargée une fois tout chargé : 450" + nb + "kg pour 400" + nb + "kg admis\n");
+    EXPECT_EQ(joined(f.boxCargo[8]), "Étiquette : Verrerie\nPoids : 18" + nb +
+                                         "kg, fragile\nCharge portée, tout chargé : 30" + nb +
+                                         "kg (maximum 50" + nb + "kg)\n");
+    EXPECT_EQ(joined(f.boxProblems[9]), "Posée sur la boîte 9, fragile\n");
+    EXPECT_EQ(f.problems.size(), 3u) << joined(f.problems);
 }
 
 TEST_F(PlanTest, RefusalsExitTwoAndWriteNothing) {

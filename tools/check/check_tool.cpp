@@ -16,14 +16,18 @@ const ToolSpec kCheckTool{
     SIZE_MAX,
     "aucun fichier a verifier",
     "Verifie chaque plan de chargement : volumes, chevauchements, boites hors du\n"
-    "conteneur, boites degenerees, en l'air ou instables.\n",
+    "conteneur, boites degenerees, en l'air ou instables ; et quand le fichier les\n"
+    "donne : boites posees sur une boite fragile, poids total, centre de gravite et\n"
+    "boites surchargees.\n",
     "Statut : 0 sans probleme, 1 si un probleme est trouve, 2 si un fichier est\n"
     "refuse ou si le rapport ne peut pas etre ecrit.\n",
     {{"json", OptionKind::kFlag, "", "un objet JSON par fichier, un par ligne"},
      {"support", OptionKind::kWhole, "P",
       "signale aussi les boites appuyees a moins de P % (0 a 100)", 0, 100},
      {"order", OptionKind::kFlag, "",
-      "juge chaque boite avec les seules boites chargees avant elle"}},
+      "juge chaque boite avec les seules boites chargees avant elle"},
+     {"cog", OptionKind::kWhole, "P",
+      "signale un centre de gravite ecarte de plus de P % du centre du plancher (0 a 50)", 0, 50}},
 };
 
 }  // namespace
@@ -38,6 +42,8 @@ CheckOptions parseArguments(const std::vector<std::string>& args) {
     options.settings.order = optionValue(kCheckTool, line, "order").given;
     const OptionValue& support = optionValue(kCheckTool, line, "support");
     if (support.given) options.settings.supportThreshold = static_cast<int>(support.number);
+    const OptionValue& cog = optionValue(kCheckTool, line, "cog");
+    if (cog.given) options.settings.cogLimit = static_cast<int>(cog.number);
     return options;
 }
 

@@ -135,6 +135,48 @@ std::string jsonNumber(double value) {
     return out;
 }
 
+// A signed double as jsonNumber writes it.
+std::string jsonSigned(double value) {
+    return value < 0 ? "-" + jsonNumber(-value) : jsonNumber(value);
+}
+
+// Kilograms to the gram, digits grouped by three, without trailing zeros: "18 450", "12.5".
+std::string kilograms(double kg) {
+    if (!(kg < 1e15)) return jsonNumber(kg) + " kg";
+    const auto grams = static_cast<int64_t>(std::llround(kg * 1000));
+    std::string whole = std::to_string(grams / 1000);
+    for (int at = static_cast<int>(whole.size()) - 3; at > 0; at -= 3) whole.insert(at, " ");
+    std::string decimals = std::to_string(grams % 1000 + 1000).substr(1);
+    while (!decimals.empty() && decimals.back() == '0') decimals.pop_back();
+    return whole + (decimals.empty() ? "" : "." + decimals) + " kg";
+}
+
+// An offset in % with its sign and one decimal: "+2.1", "-0.3", "+0.0".
+std::string signedPercent(double percent) {
+    const double shown = std::round(percent * 10) / 10;
+    std::ostringstream text;
+    text << std::fixed << std::setprecision(1) << std::showpos << (shown == 0 ? 0.0 : shown);
+    return text.str();
+}
+
+std::string offsetText(const WeightReport& w) {
+    return "ecart " + signedPercent(w.offset[0]) + " % en x, " + signedPercent(w.offset[1]) +
+           " % en y";
+}
+
+// The lines on the weights that are no problem: the total and the centre of gravity.
+void writeWeights(std::ostream& text, const WeightReport& w) {
+    text << "poids total : " << kilograms(w.total);
+    if (w.maxWeight != kNoLimit) text << " (maximum " << kilograms(w.maxWeight) << ')';
+    text << "\ncentre de gravite : ";
+    if (!w.hasCentre) {
+        text << "non calculable\n";
+        return;
+    }
+    text << std::fixed << std::setprecision(1) << "x " << w.centre[0] << " y " << w.centre[1]
+         << " z " << w.centre[2] << " (" << offsetText(w) << ")\n";
+}
+
 template <typename T, typename Write>
 void jsonList(std::ostream& json, const char* key, const std::vector<T>& items, Write write) {
     json << ",\"" << key << "\":[";
@@ -158,6 +200,8 @@ void writeText(std::ostream& text, const std::string& fileName, const LayoutRepo
     } else {
         text << "taux de remplissage : non calculable, le conteneur a un volume nul\n";
     }
+    const WeightReport& w = report.weight;
+    if (w.weighed) writeWeights(text, w);
     if (report.containerDegenerate) text << "conteneur degenere (dimension nulle ou negative)\n";
     for (const Overlap& overlap : report.overlaps) {
         text << "chevauchement des boites " << overlap.first << " et " << overlap.second
@@ -189,6 +233,21 @@ void writeText(std::ostream& text, const std::string& fileName, const LayoutRepo
     for (const OrderIssue& issue : report.order) {
         text << "boite " << issue.box << " posee sur la boite " << issue.restsOn
              << ", chargee apres elle\n";
+    }
+    if (w.overweight) {
+        text << "poids total trop eleve : " << kilograms(w.total) << " pour "
+             << kilograms(w.maxWeight) << " admis\n";
+    }
+    if (w.offCentre) {
+        text << "centre de gravite excentre : " << offsetText(w) << " (maximum "
+             << report.settings.cogLimit << " %)\n";
+    }
+    for (const OrderIssue& issue : report.fragility) {
+        text << "boite " << issue.box << " posee sur la boite " << issue.restsOn << ", fragile\n";
+    }
+    for (const Overload& o : w.overloaded) {
+        text << "boite " << o.box << " surchargee : " << kilograms(o.load) << " pour "
+             << kilograms(o.maxLoad) << " admis\n";
     }
     if (!hasProblems(report)) text << "aucun probleme\n";
 }
@@ -234,6 +293,32 @@ void writeJson(std::ostream& json, const std::string& fileName, const LayoutRepo
     if (report.settings.order) {
         jsonList(json, "order", report.order, [&](const OrderIssue& issue) {
             json << "{\"box\":" << issue.box << ",\"restsOn\":" << issue.restsOn << '}';
+        });
+    }
+    if (report.fragilityKnown) {
+        jsonList(json, "fragility", report.fragility, [&](const OrderIssue& issue) {
+            json << "{\"box\":" << issue.box << ",\"restsOn\":" << issue.restsOn << '}';
+        });
+    }
+    const WeightReport& w = report.weight;
+    if (w.weighed) {
+        json << ",\"weight\":{\"total\":" << jsonNumber(w.total)
+             << ",\"max\":" << (w.maxWeight != kNoLimit ? jsonNumber(w.maxWeight) : "null")
+             << ",\"centre\":";
+        if (w.hasCentre) {
+            json << '[' << jsonSigned(w.centre[0]) << ',' << jsonSigned(w.centre[1]) << ','
+                 << jsonSigned(w.centre[2]) << "],\"offset\":[" << jsonSigned(w.offset[0]) << ','
+                 << jsonSigned(w.offset[1]) << ']';
+        } else {
+            json << "null,\"offset\":null";
+        }
+        json << "},\"overweight\":" << (w.overweight ? "true" : "false");
+        if (report.settings.cogLimit >= 0) {
+            json << ",\"offCentre\":" << (w.offCentre ? "true" : "false");
+        }
+        jsonList(json, "overloaded", w.overloaded, [&](const Overload& o) {
+            json << "{\"box\":" << o.box << ",\"load\":" << jsonNumber(o.load)
+                 << ",\"maxLoad\":" << jsonNumber(o.maxLoad) << '}';
         });
     }
     json << '}';

@@ -6,6 +6,7 @@
 #include "tools/common/wording.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -48,6 +49,58 @@ std::string restText(const LayoutReport& report, int n) {
     return "Appui : " + text;
 }
 
+// Kilograms to the gram, without trailing zeros: "18 450 kg", "12,5 kg".
+std::string kilograms(double kg) {
+    const double grams = std::round(kg * 1000);
+    int decimals = 3;
+    while (decimals > 0 && std::fmod(grams, std::pow(10.0, 4 - decimals)) == 0) --decimals;
+    return frenchNumber(kg, decimals) + kNoBreak + "kg";
+}
+
+std::string signedPercent(double percent) {
+    const double shown = std::round(percent * 10) / 10;
+    return (shown < 0 ? "" : "+") + frenchNumber(shown == 0 ? 0.0 : shown, 1) + kNoBreak + "%";
+}
+
+// The first page's lines on the weights: the total, its maximum and the centre of gravity.
+void weightSummary(const WeightReport& w, std::vector<std::string>& summary) {
+    summary.push_back("Poids total : " + kilograms(w.total) +
+                      (w.maxWeight != kNoLimit ? " (maximum " + kilograms(w.maxWeight) + ")" : ""));
+    if (!w.hasCentre) {
+        summary.push_back("Centre de gravité : non calculable");
+        return;
+    }
+    summary.push_back("Centre de gravité : x " + frenchNumber(w.centre[0], 1) + ", y " +
+                      frenchNumber(w.centre[1], 1) + ", z " + frenchNumber(w.centre[2], 1));
+    summary.push_back("Écart du centre : " + signedPercent(w.offset[0]) + " en x, " +
+                      signedPercent(w.offset[1]) + " en y");
+}
+
+// What the file says box n is, as its step page gives it.
+std::vector<std::string> cargoLines(const Cargo& cargo, const WeightReport& w, int n) {
+    std::vector<std::string> lines;
+    const std::size_t i = static_cast<std::size_t>(n - 1);
+    if (i < cargo.label.size() && !cargo.label[i].empty()) {
+        lines.push_back("Étiquette : " + cargo.label[i]);
+    }
+    std::string what;
+    if (i < cargo.weight.size()) what = "Poids : " + kilograms(cargo.weight[i]);
+    if (i < cargo.fragile.size()) {
+        what += what.empty() ? (cargo.fragile[i] ? "Fragile" : "Non fragile")
+                             : (cargo.fragile[i] ? ", fragile" : ", non fragile");
+    }
+    if (!what.empty()) lines.push_back(what);
+    const bool limited = i < cargo.maxLoad.size() && cargo.maxLoad[i] != kNoLimit;
+    const std::string limit = limited ? kilograms(cargo.maxLoad[i]) : "";
+    if (i < w.loads.size()) {
+        lines.push_back("Charge portée, tout chargé : " + kilograms(w.loads[i]) +
+                        (limited ? " (maximum " + limit + ")" : ""));
+    } else if (limited) {
+        lines.push_back("Charge admise : " + limit);
+    }
+    return lines;
+}
+
 }  // namespace
 
 PlanFindings findPlanFindings(const Scene& scene, int supportThreshold) {
@@ -55,6 +108,7 @@ PlanFindings findPlanFindings(const Scene& scene, int supportThreshold) {
     layout.container = scene.container;
     const int count = boxesInTable(scene.boxCount);
     layout.boxes.assign(scene.boxes + 1, scene.boxes + 1 + count);
+    layout.cargo = scene.cargo;
     CheckSettings settings;
     settings.supportThreshold = supportThreshold;
     settings.order = true;  // each box judged as it stands at its own step
@@ -70,6 +124,8 @@ PlanFindings findPlanFindings(const Scene& scene, int supportThreshold) {
         findings.summary.push_back("Taux de remplissage : " + frenchNumber(report.utilisation, 1) +
                                    kNoBreak + "%");
     }
+    const WeightReport& w = report.weight;
+    if (w.weighed) weightSummary(w, findings.summary);
     findings.restsOn.assign(count, std::string());
     findings.boxProblems.assign(count, {});
     auto atBox = [&](int box, const std::string& line) {
@@ -113,6 +169,22 @@ PlanFindings findPlanFindings(const Scene& scene, int supportThreshold) {
                 std::to_string(o.restsOn) + ", chargée plus tard");
         atBox(o.box, "Posée sur la boîte " + std::to_string(o.restsOn) + ", chargée plus tard");
     }
+    if (w.overweight) {
+        problem("Poids total : " + kilograms(w.total) + " pour " + kilograms(w.maxWeight) +
+                " admis");
+    }
+    for (const OrderIssue& f : report.fragility) {
+        const std::string text = "osée sur la boîte " + std::to_string(f.restsOn) + ", fragile";
+        problem("Boîte " + std::to_string(f.box) + " p" + text);
+        atBox(f.box, "P" + text);
+    }
+    for (const Overload& o : w.overloaded) {
+        const std::string text = kilograms(o.load) + " pour " + kilograms(o.maxLoad) + " admis";
+        problem("Boîte " + std::to_string(o.box) + " surchargée : " + text);
+        atBox(o.box, "Surchargée une fois tout chargé : " + text);
+    }
+    findings.boxCargo.resize(count);
+    for (int n = 1; n <= count; ++n) findings.boxCargo[n - 1] = cargoLines(scene.cargo, w, n);
     for (int n = 1; n <= count && n <= static_cast<int>(report.supports.size()); ++n) {
         if (std::find(report.degenerate.begin(), report.degenerate.end(), n) !=
             report.degenerate.end()) {

@@ -1,4 +1,4 @@
-// What the loading plan says about a layout, in printed French: its totals, what each box rests on, and the checker's findings.
+// What the loading plan says about a layout, in printed French: its totals, what each box rests on and is, and the checker's findings.
 #pragma once
 
 #include <string>
@@ -15,6 +15,9 @@ struct PlanFindings {
     std::vector<std::string> problems;  // every finding of the file; empty when none
     std::vector<std::string> restsOn;   // restsOn[n - 1]: what box n rests on; empty when unknown
     std::vector<std::vector<std::string>> boxProblems;  // boxProblems[n - 1]: shown at step n
+    // boxCargo[n - 1]: what the file says box n is (label, weight, fragility, the load it bears
+    // in the finished load); empty when it says nothing.
+    std::vector<std::vector<std::string>> boxCargo;
 };
 
 // Runs the layout checker on the scene and words its report for the plan. Each box is

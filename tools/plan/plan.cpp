@@ -208,6 +208,7 @@ void stepPage(cairo_t* cr, const PlanOptions& options, const Scene& scene,
          width);
     line(cr, kBody, x, y, positionText(b), width);
     line(cr, kBody, x, y, dimensionsText(b), width);
+    for (const std::string& text : findings.boxCargo[step - 1]) line(cr, kBody, x, y, text, width);
     if (!findings.restsOn[step - 1].empty()) {
         line(cr, kBody, x, y, findings.restsOn[step - 1], width);
     }
