@@ -91,8 +91,8 @@ std::string generate(Load load, int count) {
     return path;
 }
 
-void readOnly(benchmark::State& state) {
-    const std::string path = generate(Load(state.range(0)), static_cast<int>(state.range(1)));
+// Reads the file at path once an iteration.
+void readEachTime(benchmark::State& state, const std::string& path) {
     std::ostringstream messages;
     for (auto _ : state) {
         Layout layout;
@@ -100,6 +100,10 @@ void readOnly(benchmark::State& state) {
             state.SkipWithError("refused");
         benchmark::DoNotOptimize(layout.boxes.data());
     }
+}
+
+void readOnly(benchmark::State& state) {
+    readEachTime(state, generate(Load(state.range(0)), static_cast<int>(state.range(1))));
 }
 
 void readAndCheck(benchmark::State& state) {
@@ -162,14 +166,7 @@ std::string generateCargo(bool json, int count) {
 
 // The same boxes read from the text form (0) and from the JSON form with their weights (1).
 void readCargo(benchmark::State& state) {
-    const std::string path = generateCargo(state.range(0) == 1, static_cast<int>(state.range(1)));
-    std::ostringstream messages;
-    for (auto _ : state) {
-        Layout layout;
-        if (readLayout(path, kMaxCheckedBoxes, layout, messages) != 0)
-            state.SkipWithError("refused");
-        benchmark::DoNotOptimize(layout.boxes.data());
-    }
+    readEachTime(state, generateCargo(state.range(0) == 1, static_cast<int>(state.range(1))));
 }
 
 // The check alone of the weighed dense stack, without (0) and with (1) its weights, maxLoads

@@ -58,13 +58,9 @@ void drawEdges(const Span& s) {
 }  // namespace
 
 ProblemMarks findProblemMarks(const Scene& scene) {
-    Layout layout;
-    layout.container = scene.container;
-    const int32_t count = boxesInTable(scene.boxCount);
-    layout.boxes.assign(scene.boxes + 1, scene.boxes + 1 + count);
     CheckSettings settings;
     settings.order = false;
-    const LayoutReport report = checkLayout(layout, settings);
+    const LayoutReport report = checkLayout(layoutOf(scene), settings);
 
     std::set<int> named(report.degenerate.begin(), report.degenerate.end());
     named.insert(report.floating.begin(), report.floating.end());
@@ -72,6 +68,8 @@ ProblemMarks findProblemMarks(const Scene& scene) {
     for (const Crossing& c : report.outside) named.insert(c.box);
     for (const SupportShortfall& s : report.support) named.insert(s.box);
     for (const OrderIssue& o : report.order) named.insert(o.box);
+    for (const OrderIssue& o : report.fragility) named.insert(o.box);
+    for (const Overload& o : report.weight.overloaded) named.insert(o.box);
     ProblemMarks marks;
     for (const Overlap& o : report.overlaps) {
         named.insert({o.first, o.second});

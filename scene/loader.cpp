@@ -360,3 +360,11 @@ int loadScene(std::string fileName, Scene& scene, std::ostream& out) {
 int loadScene(std::string fileName, Scene& scene) {
     return loadScene(std::move(fileName), scene, std::cout);
 }
+
+Layout layoutOf(const Scene& scene) {
+    Layout layout;
+    layout.container = scene.container;
+    layout.boxes.assign(scene.boxes + 1, scene.boxes + 1 + boxesInTable(scene.boxCount));
+    layout.cargo = scene.cargo;
+    return layout;
+}

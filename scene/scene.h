@@ -65,6 +65,9 @@ struct Layout {
     Cargo cargo = {};
 };
 
+// The scene's boxes, container and cargo as a layout, for the checker.
+Layout layoutOf(const Scene& scene);
+
 // Reads a layout file of at most maxBoxes boxes into layout; a count of 0 or
 // less gives no boxes. A text file gives each box six numbers, or seven (the last its
 // fragility, 0 or 1) when the numbers after the count are exactly seven times the count;

@@ -104,15 +104,11 @@ std::vector<std::string> cargoLines(const Cargo& cargo, const WeightReport& w, i
 }  // namespace
 
 PlanFindings findPlanFindings(const Scene& scene, int supportThreshold) {
-    Layout layout;
-    layout.container = scene.container;
     const int count = boxesInTable(scene.boxCount);
-    layout.boxes.assign(scene.boxes + 1, scene.boxes + 1 + count);
-    layout.cargo = scene.cargo;
     CheckSettings settings;
     settings.supportThreshold = supportThreshold;
     settings.order = true;  // each box judged as it stands at its own step
-    const LayoutReport report = checkLayout(layout, settings);
+    const LayoutReport report = checkLayout(layoutOf(scene), settings);
 
     PlanFindings findings;
     const Container& c = scene.container;
