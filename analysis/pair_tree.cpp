@@ -12,6 +12,7 @@
 // order, and go down together once rather than being split by their index.
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "analysis/check.h"
@@ -39,6 +40,15 @@ inline uint32_t boxOf(const Keyed& k) {
     return static_cast<uint32_t>(k.lo[0] & ((int64_t{1} << kKeyShift) - 1));
 }
 
+// The extent of the box, read back from its keys, so that comparing two boxes
+// reads nothing but the two records at hand.
+inline Extent3 extentOf(const Keyed& k) {
+    Extent3 e;
+    for (int axis = 0; axis < 3; ++axis)
+        e.axes[axis] = Span{k.lo[axis] >> kKeyShift, (k.hi[axis] >> kKeyShift) - (axis == 2)};
+    return e;
+}
+
 Keyed keyedOf(const Box& box, uint32_t index) {
     const Extent3 e = boxExtent(box);
     Keyed k;
@@ -52,9 +62,8 @@ Keyed keyedOf(const Box& box, uint32_t index) {
 using KeyedIt = std::vector<Keyed>::iterator;
 
 struct TreeSearch {
-    const std::vector<Box>& boxes;
     Batch& batch;
-    std::vector<Keyed> spare = {};  // for sortAlong
+    Keyed* spare;  // room for all the boxes, for sortAlong
 };
 
 constexpr std::ptrdiff_t kRadixFrom = 1 << 12;
@@ -68,11 +77,10 @@ void sortAlong(TreeSearch& t, KeyedIt first, KeyedIt last, int axis) {
     auto [least, most] = std::minmax_element(first, last, lower);
     const int64_t origin = least->lo[axis];
     const int bits = bitsOf(uint64_t(most->lo[axis] - origin));
-    t.spare.resize(std::max(t.spare.size(), std::size_t(last - first)));
     Keyed* items = &*first;
     auto key = [origin, axis](const Keyed& k) { return uint64_t(k.lo[axis] - origin); };
-    if (radixSort(items, last - first, t.spare.data(), bits, key))
-        std::copy(t.spare.data(), t.spare.data() + (last - first), items);
+    if (radixSort(items, last - first, t.spare, bits, key))
+        std::copy(t.spare, t.spare + (last - first), items);
 }
 
 // Of the axes in the mask axes, the one along which the fewest pairs of an
@@ -112,8 +120,7 @@ void scanPairs(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i1, in
     sortAlong(t, i0, i1, along);
     auto report = [&t, axis](const Keyed& i, const Keyed& p) {
         if (i.lo[axis] < p.lo[axis] && p.lo[axis] < i.hi[axis])
-            comparePair(t.batch, boxOf(i), boxOf(p), boxExtent(t.boxes[boxOf(i)]),
-                        boxExtent(t.boxes[boxOf(p)]));
+            comparePair(t.batch, boxOf(i), boxOf(p), extentOf(i), extentOf(p));
     };
     while (p0 != p1 && i0 != i1 && !full(t.batch)) {
         if (i0->lo[along] < p0->lo[along]) {
@@ -215,8 +222,12 @@ void searchSegments(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i
         }
         return;
     }
-    const KeyedIt spanning = std::partition(
-        i0, i1, [lo, hi, axis](const Keyed& i) { return i.lo[axis] < lo && hi <= i.hi[axis]; });
+    // On the first and last segments of each level none spans: no need to look.
+    const KeyedIt spanning = lo == INT64_MIN || hi == INT64_MAX
+                                 ? i0
+                                 : std::partition(i0, i1, [lo, hi, axis](const Keyed& i) {
+                                       return i.lo[axis] < lo && hi <= i.hi[axis];
+                                   });
     goDown(t, p0, p1, i0, spanning, below & kAxes);
     const KeyedIt middle = p0 + (p1 - p0) / 2;
     std::nth_element(p0, middle, p1,
@@ -240,7 +251,9 @@ void searchTree(const std::vector<Box>& boxes, const std::vector<uint32_t>& memb
     points.reserve(members.size());
     for (uint32_t i : members) points.push_back(keyedOf(boxes[i], i));
     std::vector<Keyed> intervals(points);
-    TreeSearch t{boxes, batch};
+    // Not a vector: its values would all be written once for nothing.
+    const std::unique_ptr<Keyed[]> spare(new Keyed[members.size()]);
+    TreeSearch t{batch, spare.get()};
     const int first =
         leastMet(points.begin(), points.end(), intervals.begin(), intervals.end(), kAxes, -1, 256);
     searchSegments(t, points.begin(), points.end(), intervals.begin(), intervals.end(), INT64_MIN,
