@@ -91,6 +91,47 @@ TEST_F(PlanTest, OnePagePerBoxWithItsStepPositionDimensionsAndProblems) {
         << first;
 }
 
+// Ten boxes that all overlap, box 10 floating: every finding is printed, on continued pages
+// that each page's header counts and each "suite" line names.
+TEST_F(PlanTest, EveryFindingOnPagesThatFollowOn) {
+    std::ofstream(path("dix.txt")) << "20 10 10\n10\n"
+                                   << [] {
+                                          std::string boxes;
+                                          for (int i = 1; i <= 10; ++i)
+                                              boxes += i < 10 ? "4 4 4 0 0 0\n" : "4 4 4 0 0 1\n";
+                                          return boxes;
+                                      }();
+    ASSERT_EQ(0, plan({path("dix.txt"), path("plan.pdf")})) << messages;
+    const std::string info = command("pdfinfo " + path("plan.pdf"));
+    const int pages = std::stoi(info.substr(info.find("Pages:") + 6));
+    std::string all;
+    for (int page = 1; page <= pages; ++page) {
+        const std::string text = command("pdftotext -f " + std::to_string(page) + " -l " +
+                                         std::to_string(page) + " " + path("plan.pdf") + " -");
+        EXPECT_NE(std::string::npos, text.find(" / " + std::to_string(pages))) << text;
+        const std::size_t more = text.find("suite à la page ");
+        EXPECT_TRUE(more == std::string::npos || std::stoi(text.substr(more + 17)) == page + 1)
+            << "page " << page << " sends to the next page, in:\n"
+            << text;
+        all += text;
+    }
+    std::vector<std::string> expected{"Boîte 10 flottante à son étape", "Flotte : ni le sol"};
+    for (int second = 2; second <= 10; ++second) {
+        for (int first = 1; first < second; ++first) {
+            expected.push_back("des boîtes " + std::to_string(first) + " et " +
+                               std::to_string(second) + " : volume");
+        }
+    }
+    for (const std::string& finding : expected) {
+        EXPECT_NE(std::string::npos, all.find(finding)) << "\"" << finding << "\" in:\n" << all;
+    }
+    std::size_t overlaps = 0;
+    for (std::size_t at = 0; (at = all.find("Chevauche la boîte ", at)) != std::string::npos; ++at)
+        ++overlaps;
+    EXPECT_EQ(45u, overlaps) << "an overlap on the step page of its later box, in:\n" << all;
+    EXPECT_LT(all.find("Boîte 10 flottante"), all.find("Chevauchement")) << all;
+}
+
 TEST(PlanText, NumbersInPrintedFrench) {
     const std::string nb = "\u00a0";
     const std::tuple<double, int, std::string> cases[] = {
