@@ -1,6 +1,7 @@
 // Tests of boxview-plan through poppler's tools: its pages and their text, its printed numbers, and its refusals.
 #include "tools/plan/plan.h"
 #include "tools/plan/findings.h"
+#include "tools/common/output_file.h"
 #include "scene/scene.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -94,14 +96,12 @@ TEST_F(PlanTest, OnePagePerBoxWithItsStepPositionDimensionsAndProblems) {
 // Ten boxes that all overlap, box 10 floating: every finding is printed, on continued pages
 // that each page's header counts and each "suite" line names.
 TEST_F(PlanTest, EveryFindingOnPagesThatFollowOn) {
-    std::ofstream(path("dix.txt")) << "20 10 10\n10\n"
-                                   << [] {
-                                          std::string boxes;
-                                          for (int i = 1; i <= 10; ++i)
-                                              boxes += i < 10 ? "4 4 4 0 0 0\n" : "4 4 4 0 0 1\n";
-                                          return boxes;
-                                      }();
-    ASSERT_EQ(0, plan({path("dix.txt"), path("plan.pdf")})) << messages;
+    const std::string ten = path("dix\xff.txt");  // not UTF-8: shown with U+FFFD
+    std::ofstream file(ten);
+    file << "20 10 10\n10\n";
+    for (int i = 1; i <= 10; ++i) file << (i < 10 ? "4 4 4 0 0 0\n" : "4 4 4 0 0 1\n");
+    file.close();
+    ASSERT_EQ(0, plan({ten, path("plan.pdf")})) << messages;
     const std::string info = command("pdfinfo " + path("plan.pdf"));
     const int pages = std::stoi(info.substr(info.find("Pages:") + 6));
     std::string all;
@@ -115,7 +115,8 @@ TEST_F(PlanTest, EveryFindingOnPagesThatFollowOn) {
             << text;
         all += text;
     }
-    std::vector<std::string> expected{"Boîte 10 flottante à son étape", "Flotte : ni le sol"};
+    std::vector<std::string> expected{"Boîte 10 flottante à son étape", "Flotte : ni le sol",
+                                      "dix\uFFFD.txt"};
     for (int second = 2; second <= 10; ++second) {
         for (int first = 1; first < second; ++first) {
             expected.push_back("des boîtes " + std::to_string(first) + " et " +
@@ -204,6 +205,24 @@ TEST_F(PlanTest, RefusalsExitTwoAndWriteNothing) {
     EXPECT_FALSE(fs::exists(path("plan.pdf")));
     EXPECT_EQ(original, command("cat " + layout));
     EXPECT_EQ(3, std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+    if (getuid() == 0) {  // in a sticky folder, a file of root's that all may write
+        fs::create_directory(path("collant"));
+        fs::permissions(path("collant"), fs::perms::all | fs::perms::sticky_bit);
+        std::ofstream(path("collant/plan.pdf")) << "ancien";
+        fs::permissions(path("collant/plan.pdf"), static_cast<fs::perms>(0666));
+        const pid_t child = fork();
+        if (child == 0) {
+            OutputTarget target;  // refused before anything is drawn
+            const bool other = setuid(65534) == 0;
+            const Error error = prepareOutput("t", path("collant/plan.pdf"), layout, target);
+            _exit(other && error.kind == ErrorKind::kRefused &&
+                  error.message.find("fichier d'un autre utilisateur") != std::string::npos);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_EQ(1, WEXITSTATUS(status)) << "another user's file in a sticky folder, refused";
+        EXPECT_EQ("ancien", command("cat " + path("collant/plan.pdf")));
+    }
     EXPECT_EQ(0, plan({"--help"}));
     EXPECT_EQ(0u, messages.find("usage : boxview-plan")) << messages;
     std::ofstream(path("vide.conf")) << "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n";
