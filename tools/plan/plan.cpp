@@ -4,6 +4,7 @@
 // into rows and pages; the pictures; the heads of the pages; the pages in order; the PDF.
 #include "tools/plan/plan.h"
 
+#include "render/view.h"
 #include "scene/scene.h"
 #include "tools/common/command_line.h"
 #include "tools/common/picture_output.h"
@@ -382,9 +383,11 @@ cairo_status_t drawPages(cairo_surface_t* surface, const PlanOptions& options, c
         lists.push_back(rowsOf(cr, findings.boxProblems[step - 1], kStepPictureWidth));
     }
     const std::vector<Page> pages = planPages(options, scene, findings, lists);
+    // The pictures frame the container, whatever its size, from the home view's direction.
     Camera camera;
     ViewState view;
     homeView(camera, view);
+    frameContainer(scene, camera, view);
     for (std::size_t i = 0; i < pages.size() && cairo_status(cr) == CAIRO_STATUS_SUCCESS; ++i) {
         const Page& page = pages[i];
         const int number = static_cast<int>(i) + 1;
@@ -400,8 +403,10 @@ cairo_status_t drawPages(cairo_surface_t* surface, const PlanOptions& options, c
             area =
                 continuedHead(cr, stepTitle(page.step, count), kStepPictureLeft, kStepPictureWidth);
         } else {
-            area = stepHead(cr, scene, findings,
-                            drawPicture(maker, scene, stepView(page.step), camera), page.step);
+            ViewState step = stepView(page.step);
+            frameContainer(scene, camera, step);
+            area =
+                stepHead(cr, scene, findings, drawPicture(maker, scene, step, camera), page.step);
         }
         drawList(cr, area, lists[page.step], page.slice, number + 1);
         cairo_show_page(cr);
