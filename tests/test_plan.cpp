@@ -1,6 +1,7 @@
 // Tests of boxview-plan through poppler's tools: its pages and their text, its printed numbers, and its refusals.
 #include "tools/plan/plan.h"
 #include "tools/plan/findings.h"
+#include "tools/common/output_file.h"
 #include "scene/scene.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -91,6 +93,46 @@ TEST_F(PlanTest, OnePagePerBoxWithItsStepPositionDimensionsAndProblems) {
         << first;
 }
 
+// Ten boxes that all overlap, box 10 floating: every finding is printed, on continued pages
+// that each page's header counts and each "suite" line names.
+TEST_F(PlanTest, EveryFindingOnPagesThatFollowOn) {
+    const std::string ten = path("dix\xff.txt");  // not UTF-8: shown with U+FFFD
+    std::ofstream file(ten);
+    file << "20 10 10\n10\n";
+    for (int i = 1; i <= 10; ++i) file << (i < 10 ? "4 4 4 0 0 0\n" : "4 4 4 0 0 1\n");
+    file.close();
+    ASSERT_EQ(0, plan({ten, path("plan.pdf")})) << messages;
+    const std::string info = command("pdfinfo " + path("plan.pdf"));
+    const int pages = std::stoi(info.substr(info.find("Pages:") + 6));
+    std::string all;
+    for (int page = 1; page <= pages; ++page) {
+        const std::string text = command("pdftotext -f " + std::to_string(page) + " -l " +
+                                         std::to_string(page) + " " + path("plan.pdf") + " -");
+        EXPECT_NE(std::string::npos, text.find(" / " + std::to_string(pages))) << text;
+        const std::size_t more = text.find("suite à la page ");
+        EXPECT_TRUE(more == std::string::npos || std::stoi(text.substr(more + 17)) == page + 1)
+            << "page " << page << " sends to the next page, in:\n"
+            << text;
+        all += text;
+    }
+    std::vector<std::string> expected{"Boîte 10 flottante à son étape", "Flotte : ni le sol",
+                                      "dix\uFFFD.txt"};
+    for (int second = 2; second <= 10; ++second) {
+        for (int first = 1; first < second; ++first) {
+            expected.push_back("des boîtes " + std::to_string(first) + " et " +
+                               std::to_string(second) + " : volume");
+        }
+    }
+    for (const std::string& finding : expected) {
+        EXPECT_NE(std::string::npos, all.find(finding)) << "\"" << finding << "\" in:\n" << all;
+    }
+    std::size_t overlaps = 0;
+    for (std::size_t at = 0; (at = all.find("Chevauche la boîte ", at)) != std::string::npos; ++at)
+        ++overlaps;
+    EXPECT_EQ(45u, overlaps) << "an overlap on the step page of its later box, in:\n" << all;
+    EXPECT_LT(all.find("Boîte 10 flottante"), all.find("Chevauchement")) << all;
+}
+
 TEST(PlanText, NumbersInPrintedFrench) {
     const std::string nb = "\u00a0";
     const std::tuple<double, int, std::string> cases[] = {
@@ -163,6 +205,24 @@ TEST_F(PlanTest, RefusalsExitTwoAndWriteNothing) {
     EXPECT_FALSE(fs::exists(path("plan.pdf")));
     EXPECT_EQ(original, command("cat " + layout));
     EXPECT_EQ(3, std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+    if (getuid() == 0) {  // in a sticky folder, a file of root's that all may write
+        fs::create_directory(path("collant"));
+        fs::permissions(path("collant"), fs::perms::all | fs::perms::sticky_bit);
+        std::ofstream(path("collant/plan.pdf")) << "ancien";
+        fs::permissions(path("collant/plan.pdf"), static_cast<fs::perms>(0666));
+        const pid_t child = fork();
+        if (child == 0) {
+            OutputTarget target;  // refused before anything is drawn
+            const bool other = setuid(65534) == 0;
+            const Error error = prepareOutput("t", path("collant/plan.pdf"), layout, target);
+            _exit(other && error.kind == ErrorKind::kRefused &&
+                  error.message.find("fichier d'un autre utilisateur") != std::string::npos);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_EQ(1, WEXITSTATUS(status)) << "another user's file in a sticky folder, refused";
+        EXPECT_EQ("ancien", command("cat " + path("collant/plan.pdf")));
+    }
     EXPECT_EQ(0, plan({"--help"}));
     EXPECT_EQ(0u, messages.find("usage : boxview-plan")) << messages;
     std::ofstream(path("vide.conf")) << "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n";

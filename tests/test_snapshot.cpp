@@ -185,14 +185,16 @@ TEST(OutputFile, ASignalOrAFailedWriteLeavesTheOldFileAndNoTemporary) {
             const bool written = prepareOutput("t", target, "/", output).kind == ErrorKind::kNone &&
                                  writeOutput(
                                      "t", output,
-                                     [signal = signal](FILE* file) {
+                                     [signal = signal, &error](FILE* file) {
                                          std::fputs("nouveau", file);
                                          std::fflush(file);
                                          if (signal > 0 && signal != SIGXFSZ) raise(signal);
+                                         if (signal == -1) error = "t : sa raison";
                                          return signal != -1;
                                      },
                                      error);
-            _exit(written ? 0 : 1);
+            // A failed fill keeps its own reason.
+            _exit(written ? 0 : signal != -1 || error == "t : sa raison" ? 1 : 3);
         }
         int status = 0;
         waitpid(child, &status, 0);

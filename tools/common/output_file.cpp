@@ -149,6 +149,18 @@ bool linkUnnamed(int fd, const OutputTarget& target, const std::string& tool) {
     return false;
 }
 
+// Runs fill on the stream and flushes it. On failure, error keeps the reason fill gave, or
+// else says what failed, with the system's reason when the flush gave one.
+bool filled(const std::function<bool(FILE*)>& fill, FILE* file, const std::string& what,
+            std::string& error) {
+    const bool written = fill(file);
+    const bool flushed = std::fflush(file) == 0;
+    const int reason = errno;
+    if (written && flushed && !std::ferror(file)) return true;
+    if (error.empty()) error = what + (flushed ? "" : std::string(" : ") + std::strerror(reason));
+    return false;
+}
+
 }  // namespace
 
 Error prepareOutput(const std::string& tool, const std::string& name, const std::string& layout,
@@ -205,16 +217,24 @@ Error prepareOutput(const std::string& tool, const std::string& name, const std:
     if (access(folder.c_str(), W_OK | X_OK) != 0) {
         return failed(tool, "impossible d'ecrire dans " + folder + " : " + std::strerror(errno));
     }
+    // In a sticky folder (/tmp), only the file's owner, the folder's or root may replace it.
+    struct stat where {};
+    const uid_t user = geteuid();
+    if (target.exists && stat(folder.c_str(), &where) == 0 && (where.st_mode & S_ISVTX) != 0 &&
+        user != 0 && user != info.st_uid && user != where.st_uid) {
+        return refused(tool,
+                       "sortie refusee, fichier d'un autre utilisateur dans un dossier "
+                       "protege : " +
+                           name);
+    }
     return {};
 }
 
 bool writeOutput(const std::string& tool, const OutputTarget& target,
                  const std::function<bool(FILE*)>& fill, std::string& error) {
+    error.clear();
     if (target.toStandardOutput) {
-        bool written = fill(stdout);
-        written = std::fflush(stdout) == 0 && !std::ferror(stdout) && written;
-        if (!written) error = tool + " : ecriture impossible sur la sortie standard";
-        return written;
+        return filled(fill, stdout, tool + " : ecriture impossible sur la sortie standard", error);
     }
     const std::string folder = folderOf(target.path);
     NamedTemp named;
@@ -244,11 +264,7 @@ bool writeOutput(const std::string& tool, const OutputTarget& target,
         return false;
     }
     descriptor.fd = -1;  // the stream closes it now
-    FILE* file = stream.get();
-    bool written = fill(file);
-    written = std::fflush(file) == 0 && !std::ferror(file) && written;
-    if (!written) {
-        error = tool + " : ecriture impossible : " + target.name;
+    if (!filled(fill, stream.get(), tool + " : ecriture impossible : " + target.name, error)) {
         return false;
     }
     bool placed = unnamed ? linkUnnamed(fd, target, tool) : true;

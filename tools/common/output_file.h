@@ -25,14 +25,15 @@ struct OutputTarget {
 
 // Checks an output name against the layout it is made from. Returns no error when it may
 // be written, kRefused when it is refused (the layout itself, not a regular file, a file the
-// user may not write, a loop of links) and kFailed when its folder cannot take a file; the
+// user may not write or, in a sticky folder, may not replace, a loop of links) and kFailed when its folder cannot take a file; the
 // message is one French line starting with the tool's name.
 Error prepareOutput(const std::string& tool, const std::string& name, const std::string& layout,
                     OutputTarget& target);
 
 // Runs fill on a temporary file beside the target, then puts it in place in one step, so
-// that a failed or killed run leaves the target as it was and no temporary file. fill
-// returns false when it could not write everything. For standard output, fill writes
-// there directly. Returns false with one French line in error.
+// that a failed run leaves the target as it was and no temporary file (see the README for
+// a kill). fill returns false when it could not write everything, and may then set error to
+// its reason, which is kept. For standard output, fill writes there directly. Returns false
+// with one French line in error.
 bool writeOutput(const std::string& tool, const OutputTarget& target,
                  const std::function<bool(FILE*)>& fill, std::string& error);

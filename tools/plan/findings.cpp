@@ -131,6 +131,39 @@ PlanFindings findPlanFindings(const Scene& scene, int supportThreshold) {
     const std::string threshold = frenchNumber(supportThreshold, 0) + kNoBreak + "%";
 
     if (report.containerDegenerate) problem("Conteneur dégénéré (dimension nulle ou négative)");
+    for (int box : report.floating) {
+        problem("Boîte " + std::to_string(box) + " flottante à son étape");
+        atBox(box, "Flotte : ni le sol ni une boîte déjà chargée ne la soutient");
+    }
+    for (int box : report.unstable) {
+        problem("Boîte " + std::to_string(box) + " instable à son étape");
+        atBox(box, "Instable : le centre de sa base n'est pas soutenu");
+    }
+    for (const OrderIssue& o : report.order) {
+        problem("Boîte " + std::to_string(o.box) + " posée sur la boîte " +
+                std::to_string(o.restsOn) + ", chargée plus tard");
+        atBox(o.box, "Posée sur la boîte " + std::to_string(o.restsOn) + ", chargée plus tard");
+    }
+    for (const Overload& o : w.overloaded) {
+        const std::string text = kilograms(o.load) + " pour " + kilograms(o.maxLoad) + " admis";
+        problem("Boîte " + std::to_string(o.box) + " surchargée : " + text);
+        atBox(o.box, "Surchargée une fois tout chargé : " + text);
+    }
+    for (const OrderIssue& f : report.fragility) {
+        const std::string text = "osée sur la boîte " + std::to_string(f.restsOn) + ", fragile";
+        problem("Boîte " + std::to_string(f.box) + " p" + text);
+        atBox(f.box, "P" + text);
+    }
+    if (w.overweight) {
+        problem("Poids total : " + kilograms(w.total) + " pour " + kilograms(w.maxWeight) +
+                " admis");
+    }
+    for (const SupportShortfall& s : report.support) {
+        const std::string share = percentText(s.percent, ',') + kNoBreak + "%";
+        problem("Boîte " + std::to_string(s.box) + " soutenue à " + share + ", moins de " +
+                threshold);
+        atBox(s.box, "Soutenue à " + share + " seulement, moins des " + threshold + " demandés");
+    }
     for (const Overlap& o : report.overlaps) {
         problem("Chevauchement des boîtes " + std::to_string(o.first) + " et " +
                 std::to_string(o.second) + " : volume " + volumeText(o.volume, kNoBreak));
@@ -145,39 +178,6 @@ PlanFindings findPlanFindings(const Scene& scene, int supportThreshold) {
     for (int box : report.degenerate) {
         problem("Boîte " + std::to_string(box) + " dégénérée (dimension nulle ou négative)");
         atBox(box, "Dégénérée (dimension nulle ou négative)");
-    }
-    for (int box : report.floating) {
-        problem("Boîte " + std::to_string(box) + " flottante à son étape");
-        atBox(box, "Flotte : ni le sol ni une boîte déjà chargée ne la soutient");
-    }
-    for (int box : report.unstable) {
-        problem("Boîte " + std::to_string(box) + " instable à son étape");
-        atBox(box, "Instable : le centre de sa base n'est pas soutenu");
-    }
-    for (const SupportShortfall& s : report.support) {
-        const std::string share = percentText(s.percent, ',') + kNoBreak + "%";
-        problem("Boîte " + std::to_string(s.box) + " soutenue à " + share + ", moins de " +
-                threshold);
-        atBox(s.box, "Soutenue à " + share + " seulement, moins des " + threshold + " demandés");
-    }
-    for (const OrderIssue& o : report.order) {
-        problem("Boîte " + std::to_string(o.box) + " posée sur la boîte " +
-                std::to_string(o.restsOn) + ", chargée plus tard");
-        atBox(o.box, "Posée sur la boîte " + std::to_string(o.restsOn) + ", chargée plus tard");
-    }
-    if (w.overweight) {
-        problem("Poids total : " + kilograms(w.total) + " pour " + kilograms(w.maxWeight) +
-                " admis");
-    }
-    for (const OrderIssue& f : report.fragility) {
-        const std::string text = "osée sur la boîte " + std::to_string(f.restsOn) + ", fragile";
-        problem("Boîte " + std::to_string(f.box) + " p" + text);
-        atBox(f.box, "P" + text);
-    }
-    for (const Overload& o : w.overloaded) {
-        const std::string text = kilograms(o.load) + " pour " + kilograms(o.maxLoad) + " admis";
-        problem("Boîte " + std::to_string(o.box) + " surchargée : " + text);
-        atBox(o.box, "Surchargée une fois tout chargé : " + text);
     }
     findings.boxCargo.resize(count);
     for (int n = 1; n <= count; ++n) findings.boxCargo[n - 1] = cargoLines(scene.cargo, w, n);

@@ -1,6 +1,10 @@
 // boxview-plan: the printable loading plan of a layout, one PDF page per box in loading order.
+//
+// Sections: the command line and the page's styles; text lines and the lists of findings cut
+// into rows and pages; the pictures; the heads of the pages; the pages in order; the PDF.
 #include "tools/plan/plan.h"
 
+#include "render/view.h"
 #include "scene/scene.h"
 #include "tools/common/command_line.h"
 #include "tools/common/picture_output.h"
@@ -9,6 +13,7 @@
 #include <cairo-pdf.h>
 #include <cairo.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -36,10 +41,16 @@ const ToolSpec kPlanTool{
 
 constexpr char kFont[] = "Liberation Sans";
 
+// A4 landscape, in points.
+constexpr double kPageWidth = 841.89;
+constexpr double kPageHeight = 595.28;
 constexpr double kMargin = 36;
 
 // Where the picture sits on the first page and on the step pages.
 constexpr double kSummaryPictureWidth = 480;
+constexpr double kStepPictureWidth = 440;
+constexpr double kStepPictureLeft = (kPageWidth - kStepPictureWidth) / 2;
+constexpr double kStepPictureTop = 52;
 
 constexpr double kRed[3] = {0.78, 0.05, 0.05};
 constexpr double kBlack[3] = {0, 0, 0};
@@ -81,6 +92,29 @@ double textWidth(cairo_t* cr, const std::string& text) {
     return extents.x_advance;
 }
 
+// The text with each byte that does not belong to a valid UTF-8 character replaced by U+FFFD,
+// as cairo draws valid UTF-8 only (a file name may be any bytes).
+std::string validUtf8(const std::string& text) {
+    std::string shown;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = [&](std::size_t at) {
+            return at < text.size() ? static_cast<unsigned char>(text[at]) : 0;
+        };
+        const unsigned char lead = byte(i);
+        // The length of the character led by this byte and the range of its second byte.
+        int length = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        if (lead > 0xF4) length = 0;
+        const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+        const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+        bool valid = length > 0 && (length == 1 || (byte(i + 1) >= low && byte(i + 1) <= high));
+        for (int k = 2; valid && k < length; ++k) valid = (byte(i + k) & 0xC0) == 0x80;
+        if (!valid) length = 1;
+        shown += valid ? text.substr(i, length) : "\uFFFD";
+        i += length;
+    }
+    return shown;
+}
+
 // Drops whole UTF-8 characters from the end until the text and an ellipsis fit the width.
 std::string fitted(cairo_t* cr, std::string text, double width) {
     if (textWidth(cr, text) <= width) return text;
@@ -94,27 +128,110 @@ std::string fitted(cairo_t* cr, std::string text, double width) {
     return text + "…";
 }
 
-// Writes one line with its baseline at y and moves y to the next line.
+// Writes one line with its baseline at y and moves y to the next line; with no context, only
+// moves y, to measure a page before drawing it.
 void line(cairo_t* cr, const Style& style, double x, double& y, const std::string& text,
           double width) {
-    useStyle(cr, style);
-    cairo_move_to(cr, x, y);
-    cairo_show_text(cr, fitted(cr, text, width).c_str());
+    if (cr != nullptr) {
+        useStyle(cr, style);
+        cairo_move_to(cr, x, y);
+        cairo_show_text(cr, fitted(cr, validUtf8(text), width).c_str());
+    }
     y += style.size * 1.45;
 }
 
-// Writes the lines that fit above bottom; the last one left says how many were left out.
-void lines(cairo_t* cr, const Style& style, double x, double& y, double bottom,
-           const std::vector<std::string>& texts, double width) {
-    const double step = style.size * 1.45;
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        const std::size_t left = texts.size() - i;
-        if (left > 1 && y + step > bottom) {
-            line(cr, style, x, y, "… et " + std::to_string(left) + " autres (voir la page 1)",
-                 width);
-            return;
+// A text cut at its spaces into rows that fit the width; the rows after the first are
+// indented by kIndent.
+constexpr double kIndent = 12;
+std::vector<std::string> wrapped(cairo_t* cr, const Style& style, const std::string& text,
+                                 double width) {
+    useStyle(cr, style);
+    std::vector<std::string> rows;
+    std::string row;
+    std::size_t at = 0;
+    while (at <= text.size()) {
+        std::size_t end = text.find(' ', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string word = text.substr(at, end - at);
+        const double room = rows.empty() ? width : width - kIndent;
+        if (!row.empty() && textWidth(cr, row + " " + word) > room) {
+            rows.push_back(row);
+            row = word;
+        } else {
+            row += (row.empty() ? "" : " ") + word;
         }
-        line(cr, style, x, y, texts[i], width);
+        at = end + 1;
+    }
+    rows.push_back(row);
+    return rows;
+}
+
+// Where a page's list of findings goes: its left edge, first baseline, width and bottom.
+struct ListArea {
+    double x = 0, y = 0, width = 0, bottom = 0;
+};
+
+// How many rows of the style fit in the area.
+int rowsIn(const ListArea& area, const Style& style) {
+    return std::max(0, static_cast<int>((area.bottom - area.y) / (style.size * 1.45)));
+}
+
+// A list of findings, each cut into rows.
+using Rows = std::vector<std::vector<std::string>>;
+
+Rows rowsOf(cairo_t* cr, const std::vector<std::string>& texts, double width) {
+    Rows rows;
+    for (const std::string& text : texts) rows.push_back(wrapped(cr, kProblem, text, width));
+    return rows;
+}
+
+// Which findings of a list a page shows: [from, to), and whether the list goes on overleaf.
+struct Slice {
+    std::size_t from = 0, to = 0;
+    bool more = false;
+};
+
+// Splits a list into pages: the first holds firstRoom rows, each next one moreRoom. A page
+// that cannot hold the rest keeps its last row for the line that sends the reader on, and a
+// finding is never split between pages.
+std::vector<Slice> slices(const Rows& list, int firstRoom, int moreRoom) {
+    std::vector<Slice> pages;
+    std::size_t i = 0;
+    int room = firstRoom;
+    do {
+        Slice page{i, i, false};
+        int rest = 0;
+        for (std::size_t j = i; j < list.size(); ++j) rest += static_cast<int>(list[j].size());
+        if (rest <= room) {
+            page.to = list.size();
+        } else {
+            page.more = true;
+            for (int used = 0; page.to < list.size() &&
+                               used + static_cast<int>(list[page.to].size()) <= room - 1;) {
+                used += static_cast<int>(list[page.to++].size());
+            }
+            // A finding longer than a whole page still moves the plan on.
+            if (page.to == i && !pages.empty()) ++page.to;
+        }
+        pages.push_back(page);
+        i = page.to;
+        room = moreRoom;
+    } while (i < list.size());
+    return pages;
+}
+
+// Writes the rows of the slice's findings; when the list goes on, its last line names the
+// page that does.
+void drawList(cairo_t* cr, ListArea area, const Rows& list, const Slice& slice, int nextPage) {
+    for (std::size_t i = slice.from; i < slice.to; ++i) {
+        for (std::size_t r = 0; r < list[i].size(); ++r) {
+            line(cr, kProblem, area.x + (r > 0 ? kIndent : 0), area.y, list[i][r],
+                 area.width - (r > 0 ? kIndent : 0));
+        }
+    }
+    if (slice.more) {
+        line(cr, kProblem, area.x, area.y, "… suite à la page " + std::to_string(nextPage),
+             area.width);
     }
 }
 
@@ -172,13 +289,14 @@ void header(cairo_t* cr, const std::string& layout, int page, int pages) {
     cairo_show_text(cr, number.c_str());
 }
 
-void summaryPage(cairo_t* cr, const PlanOptions& options, const PlanFindings& findings,
-                 const std::vector<uint8_t>& picture, int pages) {
-    header(cr, options.layout, 1, pages);
+// The first page but its findings: the title, the picture of the whole load and the totals.
+// With no context, only measures where the findings go.
+ListArea summaryHead(cairo_t* cr, const PlanOptions& options, const PlanFindings& findings,
+                     const std::vector<uint8_t>& picture) {
     double y = 62;
     line(cr, kTitle, kMargin, y, "Plan de chargement", 500);
     const double top = y - 10;
-    paintPicture(cr, picture, kMargin, top, kSummaryPictureWidth);
+    if (cr != nullptr) paintPicture(cr, picture, kMargin, top, kSummaryPictureWidth);
     const double x = kMargin + kSummaryPictureWidth + 24;
     const double width = kPageWidth - kMargin - x;
     y = top + 12;
@@ -186,33 +304,62 @@ void summaryPage(cairo_t* cr, const PlanOptions& options, const PlanFindings& fi
     for (const std::string& text : findings.summary) line(cr, kBody, x, y, text, width);
     y += 10;
     line(cr, kHeading, x, y, "Constats du contrôle", width);
-    if (findings.problems.empty()) {
-        line(cr, kBody, x, y, "Aucun problème trouvé.", width);
-    } else {
-        lines(cr, kProblem, x, y, kPageHeight - kMargin, findings.problems, width);
-    }
+    if (findings.problems.empty()) line(cr, kBody, x, y, "Aucun problème trouvé.", width);
+    return {x, y, width, kPageHeight - kMargin};
 }
 
-void stepPage(cairo_t* cr, const PlanOptions& options, const Scene& scene,
-              const PlanFindings& findings, const std::vector<uint8_t>& picture, int step) {
-    const int count = boxesInTable(scene.boxCount);
-    header(cr, options.layout, step + 1, count + 1);
+std::string stepTitle(int step, int count) {
+    return "Étape " + std::to_string(step) + " / " + std::to_string(count) + " : boîte " +
+           std::to_string(step);
+}
+
+// A step page but the box's problems: the picture of the step and what the box is.
+ListArea stepHead(cairo_t* cr, const Scene& scene, const PlanFindings& findings,
+                  const std::vector<uint8_t>& picture, int step) {
     const double x = kStepPictureLeft;
-    paintPicture(cr, picture, x, kStepPictureTop, kStepPictureWidth);
+    if (cr != nullptr) paintPicture(cr, picture, x, kStepPictureTop, kStepPictureWidth);
     const double width = kStepPictureWidth;
     double y = kStepPictureTop + kStepPictureWidth * kWindowHeight / kWindowWidth + 26;
     const Box& b = scene.boxes[step];
-    line(cr, kStepTitle, x, y,
-         "Étape " + std::to_string(step) + " / " + std::to_string(count) + " : boîte " +
-             std::to_string(step),
-         width);
+    line(cr, kStepTitle, x, y, stepTitle(step, boxesInTable(scene.boxCount)), width);
     line(cr, kBody, x, y, positionText(b), width);
     line(cr, kBody, x, y, dimensionsText(b), width);
     for (const std::string& text : findings.boxCargo[step - 1]) line(cr, kBody, x, y, text, width);
     if (!findings.restsOn[step - 1].empty()) {
         line(cr, kBody, x, y, findings.restsOn[step - 1], width);
     }
-    lines(cr, kProblem, x, y, kPageHeight - 14, findings.boxProblems[step - 1], width);
+    return {x, y, width, kPageHeight - 14};
+}
+
+// A page that goes on with the list of the page before, as wide as there.
+ListArea continuedHead(cairo_t* cr, const std::string& title, double x, double width) {
+    double y = 62;
+    line(cr, kStepTitle, x, y, title + " (suite)", width);
+    return {x, y + 4, width, kPageHeight - kMargin};
+}
+
+// One page of the plan: step 0 is the first page, and a slice of its list of findings.
+struct Page {
+    int step = 0;
+    bool continued = false;
+    Slice slice;
+};
+
+// Every page in order: the first page and its continuations, then each step and its own.
+std::vector<Page> planPages(const PlanOptions& options, const Scene& scene,
+                            const PlanFindings& findings, const std::vector<Rows>& lists) {
+    std::vector<Page> pages;
+    const std::vector<uint8_t> none;
+    const int count = boxesInTable(scene.boxCount);
+    for (int step = 0; step <= count; ++step) {
+        const ListArea area = step == 0 ? summaryHead(nullptr, options, findings, none)
+                                        : stepHead(nullptr, scene, findings, none, step);
+        const int more = rowsIn(continuedHead(nullptr, "", area.x, area.width), kProblem);
+        for (const Slice& slice : slices(lists[step], rowsIn(area, kProblem), more)) {
+            pages.push_back({step, slice.from > 0, slice});
+        }
+    }
+    return pages;
 }
 
 cairo_status_t writeToFile(void* file, const unsigned char* data, unsigned int length) {
@@ -228,14 +375,40 @@ cairo_status_t drawPages(cairo_surface_t* surface, const PlanOptions& options, c
     const OwnedContext owner(cairo_create(surface));
     cairo_t* cr = owner.get();
     const int count = boxesInTable(scene.boxCount);
+    const std::vector<uint8_t> none;
+    // The lists of findings, each cut into rows as wide as its page's column.
+    std::vector<Rows> lists{
+        rowsOf(cr, findings.problems, summaryHead(nullptr, options, findings, none).width)};
+    for (int step = 1; step <= count; ++step) {
+        lists.push_back(rowsOf(cr, findings.boxProblems[step - 1], kStepPictureWidth));
+    }
+    const std::vector<Page> pages = planPages(options, scene, findings, lists);
+    // The pictures frame the container, whatever its size, from the home view's direction.
     Camera camera;
     ViewState view;
     homeView(camera, view);
-    summaryPage(cr, options, findings, drawPicture(maker, scene, view, camera), count + 1);
-    cairo_show_page(cr);
-    for (int step = 1; step <= count && cairo_status(cr) == CAIRO_STATUS_SUCCESS; ++step) {
-        stepPage(cr, options, scene, findings, drawPicture(maker, scene, stepView(step), camera),
-                 step);
+    frameContainer(scene, camera, view);
+    for (std::size_t i = 0; i < pages.size() && cairo_status(cr) == CAIRO_STATUS_SUCCESS; ++i) {
+        const Page& page = pages[i];
+        const int number = static_cast<int>(i) + 1;
+        header(cr, options.layout, number, static_cast<int>(pages.size()));
+        ListArea area;
+        if (page.step == 0) {
+            area =
+                page.continued
+                    ? continuedHead(cr, "Constats du contrôle", kMargin,
+                                    summaryHead(nullptr, options, findings, none).width)
+                    : summaryHead(cr, options, findings, drawPicture(maker, scene, view, camera));
+        } else if (page.continued) {
+            area =
+                continuedHead(cr, stepTitle(page.step, count), kStepPictureLeft, kStepPictureWidth);
+        } else {
+            ViewState step = stepView(page.step);
+            frameContainer(scene, camera, step);
+            area =
+                stepHead(cr, scene, findings, drawPicture(maker, scene, step, camera), page.step);
+        }
+        drawList(cr, area, lists[page.step], page.slice, number + 1);
         cairo_show_page(cr);
     }
     return cairo_status(cr);
@@ -247,7 +420,7 @@ bool writePlan(FILE* file, const PlanOptions& options, const Scene& scene,
     const OwnedSurface surface(
         cairo_pdf_surface_create_for_stream(writeToFile, file, kPageWidth, kPageHeight));
     cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_TITLE,
-                                   ("Plan de chargement : " + options.layout).c_str());
+                                   validUtf8("Plan de chargement : " + options.layout).c_str());
     cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_CREATOR, "boxview-plan");
     cairo_status_t status = drawPages(surface.get(), options, scene, maker);
     cairo_surface_finish(surface.get());

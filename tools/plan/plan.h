@@ -7,15 +7,6 @@
 #include <string>
 #include <vector>
 
-// A4 landscape, in points.
-constexpr double kPageWidth = 841.89;
-constexpr double kPageHeight = 595.28;
-
-// Where the picture of a step sits on its page, in points from the top-left corner.
-constexpr double kStepPictureWidth = 520;
-constexpr double kStepPictureLeft = (kPageWidth - kStepPictureWidth) / 2;
-constexpr double kStepPictureTop = 52;
-
 struct PlanOptions {
     std::string layout;
     std::string output;
