@@ -193,6 +193,15 @@ T& entry(std::vector<T>& table, std::size_t box, const T& blank, std::size_t roo
     return table[box];
 }
 
+// The field a key of a box names among dimX, dimY, dimZ, posX, posY, posZ (0 to 5), or -1.
+int sideOrPosition(std::string_view key) {
+    if (key.size() != 4 || key[3] < 'X' || key[3] > 'Z') return -1;
+    const int axis = key[3] - 'X';
+    if (key[0] == 'd' && key[1] == 'i' && key[2] == 'm') return axis;
+    if (key[0] == 'p' && key[1] == 'o' && key[2] == 's') return 3 + axis;
+    return -1;
+}
+
 bool readBox(Reading& r, simdjson::dom::element element, std::size_t n, Layout& layout) {
     simdjson::dom::object fields;
     if (element.get_object().get(fields)) {
@@ -208,10 +217,8 @@ bool readBox(Reading& r, simdjson::dom::element element, std::size_t n, Layout& 
     for (auto [key, value] : fields) {
         bool ok = true;
         const Place place{n, key};
-        int k = 0;
-        while (k < 6 && !(key.size() == 4 && std::memcmp(key.data(), kNames[k].data(), 4) == 0))
-            ++k;
-        if (k < 6) {
+        const int k = sideOrPosition(key);
+        if (k >= 0) {
             ok = readInteger(r, value, place, *targets[k]);
             given |= 1u << k;
         } else if (key == "weight") {
