@@ -9,7 +9,9 @@
 // chosen in the same way, and are scanned along it when they hold few of each
 // other's low ends. Boxes that all start at the same place, as the boards of
 // one layer or the cubes between two sheets do, meet each other whatever their
-// order, and go down together once rather than being split by their index.
+// order, and go down together once rather than being split by their index;
+// the tree splits its points at the edge of such a group nearest their median,
+// so that the group ends up whole in one node.
 #include <algorithm>
 #include <cstdint>
 #include <memory>
@@ -186,6 +188,24 @@ bool startTogether(KeyedIt p0, KeyedIt p1, int axis) {
     return true;
 }
 
+// Where the tree splits the point boxes along axis: at the median of their
+// low ends; or, where the points and the intervals are the same boxes, at the
+// nearest edge of the group of points that start at the same place as the
+// median, so that such a group, as the boards of one layer are, ends up
+// whole in one node and goes down together there, rather than along a path of
+// nodes that each take the group's first boards down again. Leaves points on
+// both sides, as long as the points do not all start together.
+int64_t splitPoints(KeyedIt p0, KeyedIt p1, int axis, unsigned same) {
+    auto lower = [axis](const Keyed& a, const Keyed& b) { return a.lo[axis] < b.lo[axis]; };
+    const KeyedIt middle = p0 + (p1 - p0) / 2;
+    std::nth_element(p0, middle, p1, lower);
+    if (!same) return middle->lo[axis];
+    const int64_t first = middle->lo[axis] - boxOf(*middle);
+    const bool before =
+        std::any_of(p0, middle, [first, axis](const Keyed& p) { return p.lo[axis] < first; });
+    return before ? first : first + (int64_t{1} << kKeyShift);
+}
+
 // The pairs of an interval box and a point box whose low end along axis lies
 // in [lo, hi) and inside the interval box, met along the axes of the mask
 // below: a segment tree over the points' low ends, built as it is walked. An
@@ -229,10 +249,9 @@ void searchSegments(TreeSearch& t, KeyedIt p0, KeyedIt p1, KeyedIt i0, KeyedIt i
                                        return i.lo[axis] < lo && hi <= i.hi[axis];
                                    });
     goDown(t, p0, p1, i0, spanning, below & kAxes);
-    const KeyedIt middle = p0 + (p1 - p0) / 2;
-    std::nth_element(p0, middle, p1,
-                     [axis](const Keyed& a, const Keyed& b) { return a.lo[axis] < b.lo[axis]; });
-    const int64_t split = middle->lo[axis];
+    const int64_t split = splitPoints(p0, p1, axis, below & kSame);
+    const KeyedIt middle =
+        std::partition(p0, p1, [split, axis](const Keyed& p) { return p.lo[axis] < split; });
     KeyedIt part =
         std::partition(spanning, i1, [split, axis](const Keyed& i) { return i.lo[axis] < split; });
     searchSegments(t, p0, middle, spanning, part, lo, split, axis, below);
