@@ -14,84 +14,44 @@
 
 namespace {
 
-// The number of continuation bytes a UTF-8 sequence starting with lead needs,
-// and the range its first continuation byte must fall in (no overlong forms,
-// no surrogates, nothing above U+10FFFF); -1 for a byte that cannot start one.
-int sequenceLength(unsigned char lead, unsigned char& low, unsigned char& high) {
-    low = 0x80;
-    high = 0xBF;
-    if (lead < 0x80) return 0;
-    if (lead >= 0xC2 && lead <= 0xDF) return 1;
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-        return 2;
-    }
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-        return 3;
-    }
-    return -1;
-}
-
-// The JSON text of a string. A file name may hold any bytes: each broken
-// UTF-8 sequence becomes one U+FFFD, and the byte that broke it is read again
-// as the start of what follows.
+// The JSON text of a string. A file name may hold any bytes: each broken UTF-8
+// sequence becomes one U+FFFD (validUtf8), and what remains is escaped.
 std::string jsonString(const std::string& text) {
     static const char kHex[] = "0123456789abcdef";
     std::string out = "\"";
-    for (std::size_t i = 0; i < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        unsigned char low, high;
-        const int length = sequenceLength(byte, low, high);
-        if (length == 0) {
-            switch (byte) {
-                case '"':
-                    out += "\\\"";
-                    break;
-                case '\\':
-                    out += "\\\\";
-                    break;
-                case '\b':
-                    out += "\\b";
-                    break;
-                case '\f':
-                    out += "\\f";
-                    break;
-                case '\n':
-                    out += "\\n";
-                    break;
-                case '\r':
-                    out += "\\r";
-                    break;
-                case '\t':
-                    out += "\\t";
-                    break;
-                default:
-                    if (byte < 0x20) {
-                        out += "\\u00";
-                        out += kHex[byte >> 4];
-                        out += kHex[byte & 15];
-                    } else {
-                        out += static_cast<char>(byte);
-                    }
-            }
-            ++i;
-            continue;
+    for (const char c : validUtf8(text)) {
+        const auto byte = static_cast<unsigned char>(c);
+        switch (byte) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\b':
+                out += "\\b";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (byte < 0x20) {
+                    out += "\\u00";
+                    out += kHex[byte >> 4];
+                    out += kHex[byte & 15];
+                } else {
+                    out += c;
+                }
         }
-        // A byte that cannot start a sequence (length -1) never reads as whole.
-        std::size_t end = i + 1;
-        for (int k = 0; k < length && end < text.size(); ++k, ++end) {
-            const auto next = static_cast<unsigned char>(text[end]);
-            if (next < (k == 0 ? low : 0x80) || next > (k == 0 ? high : 0xBF)) break;
-        }
-        if (end == i + 1 + static_cast<std::size_t>(length)) {
-            out.append(text, i, end - i);
-        } else {
-            out += "\xEF\xBF\xBD";
-        }
-        i = end;
     }
     out += '"';
     return out;
@@ -144,8 +104,7 @@ std::string jsonSigned(double value) {
 std::string kilograms(double kg) {
     if (!(kg < 1e15)) return jsonNumber(kg) + " kg";
     const auto grams = static_cast<int64_t>(std::llround(kg * 1000));
-    std::string whole = std::to_string(grams / 1000);
-    for (int at = static_cast<int>(whole.size()) - 3; at > 0; at -= 3) whole.insert(at, " ");
+    const std::string whole = volumeText(static_cast<Volume>(grams / 1000), " ");
     std::string decimals = std::to_string(grams % 1000 + 1000).substr(1);
     while (!decimals.empty() && decimals.back() == '0') decimals.pop_back();
     return whole + (decimals.empty() ? "" : "." + decimals) + " kg";

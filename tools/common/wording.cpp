@@ -16,6 +16,27 @@ std::string grouped(const std::string& digits, const char* separator) {
     return out;
 }
 
+// The number of continuation bytes a UTF-8 sequence starting with lead needs,
+// and the range its first continuation byte must fall in (no overlong forms,
+// no surrogates, nothing above U+10FFFF); -1 for a byte that cannot start one.
+int sequenceLength(unsigned char lead, unsigned char& low, unsigned char& high) {
+    low = 0x80;
+    high = 0xBF;
+    if (lead < 0x80) return 0;
+    if (lead >= 0xC2 && lead <= 0xDF) return 1;
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+        return 2;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+        return 3;
+    }
+    return -1;
+}
+
 }  // namespace
 
 std::string volumeText(Volume volume, const char* groupSeparator) {
@@ -55,4 +76,25 @@ std::string frenchNumber(double value, int decimals) {
 
 std::string frenchDimensions(double x, double y, double z) {
     return frenchNumber(x, 0) + " × " + frenchNumber(y, 0) + " × " + frenchNumber(z, 0);
+}
+
+std::string validUtf8(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        unsigned char low, high;
+        const int length = sequenceLength(static_cast<unsigned char>(text[i]), low, high);
+        // A byte that cannot start a sequence (length -1) never reads as whole.
+        std::size_t end = i + 1;
+        for (int k = 0; k < length && end < text.size(); ++k, ++end) {
+            const auto next = static_cast<unsigned char>(text[end]);
+            if (next < (k == 0 ? low : 0x80) || next > (k == 0 ? high : 0xBF)) break;
+        }
+        if (length >= 0 && end == i + 1 + static_cast<std::size_t>(length)) {
+            out.append(text, i, end - i);
+        } else {
+            out += "\xEF\xBF\xBD";
+        }
+        i = end;
+    }
+    return out;
 }

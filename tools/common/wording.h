@@ -24,3 +24,7 @@ std::string frenchNumber(double value, int decimals);
 
 // Three whole lengths as printed: "1 200 × 235 × 269".
 std::string frenchDimensions(double x, double y, double z);
+
+// The text as valid UTF-8: each broken sequence becomes one U+FFFD, and the byte that broke it
+// is read again as the start of what follows (a file name may hold any bytes).
+std::string validUtf8(const std::string& text);

@@ -8,6 +8,7 @@
 #include "scene/scene.h"
 #include "tools/common/command_line.h"
 #include "tools/common/picture_output.h"
+#include "tools/common/wording.h"
 #include "tools/plan/findings.h"
 
 #include <cairo-pdf.h>
@@ -90,29 +91,6 @@ double textWidth(cairo_t* cr, const std::string& text) {
     cairo_text_extents_t extents;
     cairo_text_extents(cr, text.c_str(), &extents);
     return extents.x_advance;
-}
-
-// The text with each byte that does not belong to a valid UTF-8 character replaced by U+FFFD,
-// as cairo draws valid UTF-8 only (a file name may be any bytes).
-std::string validUtf8(const std::string& text) {
-    std::string shown;
-    for (std::size_t i = 0; i < text.size();) {
-        const auto byte = [&](std::size_t at) {
-            return at < text.size() ? static_cast<unsigned char>(text[at]) : 0;
-        };
-        const unsigned char lead = byte(i);
-        // The length of the character led by this byte and the range of its second byte.
-        int length = lead < 0x80 ? 1 : lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        if (lead > 0xF4) length = 0;
-        const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
-        const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
-        bool valid = length > 0 && (length == 1 || (byte(i + 1) >= low && byte(i + 1) <= high));
-        for (int k = 2; valid && k < length; ++k) valid = (byte(i + k) & 0xC0) == 0x80;
-        if (!valid) length = 1;
-        shown += valid ? text.substr(i, length) : "\uFFFD";
-        i += length;
-    }
-    return shown;
 }
 
 // Drops whole UTF-8 characters from the end until the text and an ellipsis fit the width.
