@@ -1,6 +1,7 @@
 // The reference geometry around a layout: coloured axes with ticks and labels, floor and back-wall grids.
 #include "render/axes.h"
 
+#include "render/vec.h"
 #include "scene/scene.h"
 
 #include <cstdint>
@@ -9,10 +10,6 @@ namespace {
 
 // An axis runs 7 units past the container; computed wide so that no 32-bit dimension overflows.
 double axisLength(int32_t dim) { return static_cast<double>(int64_t{dim} + 7); }
-
-struct Vec {
-    double x, y, z;
-};
 
 // One axis, described along a unit direction and with the direction across which
 // its arrowhead and ticks lie.

@@ -1,6 +1,7 @@
 // What a frame is drawn from: the home view, the eye's orbit, the palette and the projection.
 #include "render/view.h"
 
+#include "render/vec.h"
 #include "scene/scene.h"
 
 #include <GL/glu.h>
@@ -17,25 +18,6 @@ constexpr double kSceneMargin = 20;
 
 // How much of the picture's half width or half height the framed container may take.
 constexpr double kFramedShare = 0.9;
-
-struct Vec {
-    double x, y, z;
-};
-Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec operator*(Vec a, double k) { return {a.x * k, a.y * k, a.z * k}; }
-double dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-Vec cross(Vec a, Vec b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-Vec unit(Vec a) { return a * (1 / std::sqrt(dot(a, a))); }
-
-// A model point as the view turns it: about x by rotX, then about z by rotZ (degrees).
-Vec turned(Vec p, double rotX, double rotZ) {
-    const double a = rotX * M_PI / 180, b = rotZ * M_PI / 180;
-    const Vec q{p.x, p.y * std::cos(a) - p.z * std::sin(a), p.y * std::sin(a) + p.z * std::cos(a)};
-    return {q.x * std::cos(b) - q.y * std::sin(b), q.x * std::sin(b) + q.y * std::cos(b), q.z};
-}
 
 // The corners lo and hi of the box that spans 0..dim on each axis, whichever way round.
 void containerBounds(const Container& c, Vec& lo, Vec& hi) {

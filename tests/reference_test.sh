@@ -22,6 +22,8 @@ complet-boite-5 examples/chargement-complet.txt --select 5
 complet-etape-30 examples/chargement-complet.txt --upto 30
 petit-tourne examples/petit.txt --rotx -20 --rotz 35 --angle 1.3 --distance 40 --select 2
 petit-dessous examples/petit.txt --rotx 150 --rotz 35
+complet-cadre examples/chargement-complet.txt --upto 30 --fit
+corriger-problemes examples/a-corriger.txt --problems --fit
 plan-1 examples/petit.txt
 plan-3 examples/petit.txt
 plan-corriger-1 examples/a-corriger.txt

@@ -2,6 +2,7 @@
 #include "tools/plan/plan.h"
 #include "tools/plan/findings.h"
 #include "tools/common/output_file.h"
+#include "render/view.h"
 #include "scene/scene.h"
 
 #include <gtest/gtest.h>
@@ -87,9 +88,10 @@ TEST_F(PlanTest, OnePagePerBoxWithItsStepPositionDimensionsAndProblems) {
           "Chevauchement des boîtes 1 et 5", "Boîte 4 flottante à son étape"}) {
         EXPECT_NE(std::string::npos, first.find(expected)) << expected << " in:\n" << first;
     }
-    EXPECT_TRUE(first.find("Fichier : " + dir.string() + "/éé") != std::string::npos &&
-                first.find("éé…") != std::string::npos && first.find(name) == std::string::npos)
-        << "the file name cut at a whole character, in:\n"
+    const std::string file = first.substr(first.find("Fichier : "));
+    EXPECT_TRUE(file.find("…éé") < file.find('\n') && file.find("éé.txt\n") < file.find('\n') &&
+                first.find(name) == std::string::npos)
+        << "the file name cut in its middle at a whole character, keeping its end, in:\n"
         << first;
 }
 
@@ -180,6 +182,55 @@ TEST(PlanText, WeightsFragilityAndLoadsOfTheSample) {
                                          "kg (maximum 50" + nb + "kg)\n");
     EXPECT_EQ(joined(f.boxProblems[9]), "Posée sur la boîte 9, fragile\n");
     EXPECT_EQ(f.problems.size(), 3u) << joined(f.problems);
+}
+
+// A 40-foot container in centimetres, pallets in two rows and two layers: on the page rendered
+// at 100 dpi, box k shows in its own colour at step k, at least 20 pixels wide, and no box
+// placed before it keeps its own.
+TEST_F(PlanTest, StepPicturesShowTheBoxToPlaceInItsColour) {
+    std::ofstream file(path("quarante.txt"));
+    file << "1203 235 239\n40\n";
+    for (int n = 0; n < 40; ++n)
+        file << "120 80 100 " << n / 2 % 10 * 120 << ' ' << n % 2 * 80 << ' ' << n / 20 * 100
+             << '\n';
+    file.close();
+    ASSERT_EQ(0, plan({path("quarante.txt"), path("plan.pdf")})) << messages;
+    Camera camera;
+    ViewState view;
+    Palette palette;
+    setHomeView(camera, view, palette);
+    for (int step : {1, 20, 22, 39}) {
+        const std::string page = std::to_string(step + 1);
+        // The step's picture alone, 440 x 330 points at (36, 52).
+        const std::string ppm = command("pdftoppm -r 100 -f " + page + " -l " + page +
+                                        " -x 50 -y 72 -W 611 -H 458 " + path("plan.pdf"));
+        ASSERT_EQ(0u, ppm.find("P6\n611 458\n255\n")) << ppm.substr(0, 20);
+        const auto pixels = reinterpret_cast<const uint8_t*>(ppm.data()) + 15;
+        const auto spread = [&](int box, int& left, int& right) {
+            int count = 0;
+            left = 611, right = -1;
+            for (int i = 0; i < 611 * 458; ++i) {
+                const uint8_t* p = pixels + 3 * i;
+                // The colour itself, or a side of the box in a shade of it.
+                const GLubyte* c = palette.colours[box - 1];
+                const double shade = double(p[0] * c[0] + p[1] * c[1] + p[2] * c[2]) /
+                                     (c[0] * c[0] + c[1] * c[1] + c[2] * c[2]);
+                double off = 0;
+                for (int k = 0; k < 3; ++k) off += std::abs(p[k] - shade * c[k]);
+                if (shade < 0.7 || shade > 1.01 || off > 6) continue;
+                ++count;
+                left = std::min(left, i % 611), right = std::max(right, i % 611);
+            }
+            return count;
+        };
+        int left = 0, right = 0;
+        spread(step, left, right);
+        EXPECT_GE(right - left + 1, 20) << "box " << step << " in its colour at its step";
+        for (int earlier = 1; earlier < step; ++earlier) {
+            EXPECT_LT(spread(earlier, left, right), 20)
+                << "pixels of box " << earlier << "'s own colour at step " << step;
+        }
+    }
 }
 
 TEST_F(PlanTest, RefusalsExitTwoAndWriteNothing) {

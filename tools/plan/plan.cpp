@@ -4,12 +4,14 @@
 // into rows and pages; the pictures; the heads of the pages; the pages in order; the PDF.
 #include "tools/plan/plan.h"
 
-#include "render/view.h"
+#include "render/sketch.h"
 #include "scene/scene.h"
 #include "tools/common/command_line.h"
+#include "tools/common/output_file.h"
 #include "tools/common/picture_output.h"
 #include "tools/common/wording.h"
 #include "tools/plan/findings.h"
+#include "tools/plan/sketch_pdf.h"
 
 #include <cairo-pdf.h>
 #include <cairo.h>
@@ -30,11 +32,12 @@ const ToolSpec kPlanTool{
     "il faut un chargement et un plan",
     "Ecrit le plan de chargement d'un fichier de chargement en PDF (A4 paysage) : une page\n"
     "de synthese avec l'image du chargement complet et les constats du controle, puis une\n"
-    "page par boite dans l'ordre de chargement, avec l'image de l'etape, la position, les\n"
-    "dimensions, l'appui et les problemes de la boite.\n"
+    "page par boite dans l'ordre de chargement, avec l'etape vue en perspective et de dessus\n"
+    "(cotes depuis le coin du conteneur), la position, les dimensions, l'appui et les\n"
+    "problemes de la boite.\n"
     "PLAN.pdf vaut - pour ecrire sur la sortie standard ; un lien symbolique est suivi, un\n"
     "fichier existant garde ses droits.\n",
-    "Code de sortie : 0 plan ecrit ; 1 image ou PDF impossibles ;\n"
+    "Code de sortie : 0 plan ecrit ; 1 police introuvable ou PDF impossible ;\n"
     "2 argument, chargement ou sortie refuses (rien n'est ecrit).\n",
     {{"support", OptionKind::kWhole, "P",
       "pourcentage minimal de la base d'une boite qui doit etre soutenu (0..100)", 0, 100}},
@@ -47,11 +50,14 @@ constexpr double kPageWidth = 841.89;
 constexpr double kPageHeight = 595.28;
 constexpr double kMargin = 36;
 
-// Where the picture sits on the first page and on the step pages.
+// Where the pictures sit: the whole load on the first page; on a step page, the step in the
+// framed view and, beside it, the container seen from above, with the text below both.
 constexpr double kSummaryPictureWidth = 480;
 constexpr double kStepPictureWidth = 440;
-constexpr double kStepPictureLeft = (kPageWidth - kStepPictureWidth) / 2;
+constexpr double kPictureHeight = 330;
 constexpr double kStepPictureTop = 52;
+constexpr double kTopViewLeft = kMargin + kStepPictureWidth + 20;
+constexpr double kTextWidth = kPageWidth - 2 * kMargin;
 
 constexpr double kRed[3] = {0.78, 0.05, 0.05};
 constexpr double kBlack[3] = {0, 0, 0};
@@ -93,17 +99,30 @@ double textWidth(cairo_t* cr, const std::string& text) {
     return extents.x_advance;
 }
 
-// Drops whole UTF-8 characters from the end until the text and an ellipsis fit the width.
-std::string fitted(cairo_t* cr, std::string text, double width) {
+// A text that does not fit the width loses whole UTF-8 characters from its middle, for an
+// ellipsis: a file's name keeps its folder's start and its own end.
+std::string fitted(cairo_t* cr, const std::string& text, double width) {
     if (textWidth(cr, text) <= width) return text;
-    while (!text.empty() && textWidth(cr, text + "…") > width) {
-        text.pop_back();
-        while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80) {
-            text.pop_back();
-        }
-        if (!text.empty() && (static_cast<unsigned char>(text.back()) & 0x80) != 0) text.pop_back();
+    std::vector<std::size_t> starts;  // where each character starts
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) starts.push_back(i);
     }
-    return text + "…";
+    const auto kept = [&](std::size_t keep) {
+        const std::size_t head = keep / 2, tail = keep - head;
+        return text.substr(0, head < starts.size() ? starts[head] : text.size()) + "…" +
+               text.substr(starts[starts.size() - tail]);
+    };
+    // The most characters that fit, found by halving: fewer characters are never wider.
+    std::size_t low = 0, high = starts.size() - 1;
+    while (low < high) {
+        const std::size_t middle = (low + high + 1) / 2;
+        if (textWidth(cr, kept(middle)) <= width) {
+            low = middle;
+        } else {
+            high = middle - 1;
+        }
+    }
+    return kept(low);
 }
 
 // Writes one line with its baseline at y and moves y to the next line; with no context, only
@@ -213,42 +232,6 @@ void drawList(cairo_t* cr, ListArea area, const Rows& list, const Slice& slice, 
     }
 }
 
-// The window's picture (RGB, top row first) as a cairo image.
-OwnedSurface pictureImage(const std::vector<uint8_t>& rgb) {
-    OwnedSurface owner(cairo_image_surface_create(CAIRO_FORMAT_RGB24, kWindowWidth, kWindowHeight));
-    cairo_surface_t* image = owner.get();
-    cairo_surface_flush(image);
-    unsigned char* data = cairo_image_surface_get_data(image);
-    const int stride = cairo_image_surface_get_stride(image);
-    if (data != nullptr) {
-        for (int row = 0; row < kWindowHeight; ++row) {
-            auto* out = reinterpret_cast<uint32_t*>(data + static_cast<std::size_t>(row) * stride);
-            const uint8_t* in = rgb.data() + static_cast<std::size_t>(row) * kWindowWidth * 3;
-            for (int col = 0; col < kWindowWidth; ++col, in += 3) {
-                out[col] = uint32_t{in[0]} << 16 | uint32_t{in[1]} << 8 | in[2];
-            }
-        }
-    }
-    cairo_surface_mark_dirty(image);
-    return owner;
-}
-
-// Paints the window's picture with its top-left corner at (x, y), width points wide.
-void paintPicture(cairo_t* cr, const std::vector<uint8_t>& rgb, double x, double y, double width) {
-    const OwnedSurface image = pictureImage(rgb);
-    const double scale = width / kWindowWidth;
-    cairo_save(cr);
-    cairo_translate(cr, x, y);
-    cairo_scale(cr, scale, scale);
-    cairo_set_source_surface(cr, image.get(), 0, 0);
-    cairo_paint(cr);
-    cairo_restore(cr);
-    cairo_set_source_rgb(cr, 0.6, 0.6, 0.6);
-    cairo_set_line_width(cr, 0.5);
-    cairo_rectangle(cr, x, y, width, width * kWindowHeight / kWindowWidth);
-    cairo_stroke(cr);
-}
-
 std::string positionText(const Box& b) {
     return "Position : x = " + frenchNumber(b.posX, 0) + ", y = " + frenchNumber(b.posY, 0) +
            ", z = " + frenchNumber(b.posZ, 0);
@@ -267,14 +250,27 @@ void header(cairo_t* cr, const std::string& layout, int page, int pages) {
     cairo_show_text(cr, number.c_str());
 }
 
+// The pictures of the pages: the palette of the window, and the numbers of the plan's text.
+struct Pictures {
+    const Scene& scene;
+    Palette palette;
+};
+
+std::string dimensionNumber(double value) { return frenchNumber(value, 0); }
+
 // The first page but its findings: the title, the picture of the whole load and the totals.
-// With no context, only measures where the findings go.
+// With no pictures, only measures where the findings go.
 ListArea summaryHead(cairo_t* cr, const PlanOptions& options, const PlanFindings& findings,
-                     const std::vector<uint8_t>& picture) {
+                     const Pictures* pictures) {
     double y = 62;
     line(cr, kTitle, kMargin, y, "Plan de chargement", 500);
     const double top = y - 10;
-    if (cr != nullptr) paintPicture(cr, picture, kMargin, top, kSummaryPictureWidth);
+    if (pictures != nullptr) {
+        drawSketch(cr,
+                   stepSketch(pictures->scene, pictures->palette, 0, kSummaryPictureWidth,
+                              kSummaryPictureWidth * 3 / 4),
+                   kMargin, top);
+    }
     const double x = kMargin + kSummaryPictureWidth + 24;
     const double width = kPageWidth - kMargin - x;
     y = top + 12;
@@ -291,13 +287,22 @@ std::string stepTitle(int step, int count) {
            std::to_string(step);
 }
 
-// A step page but the box's problems: the picture of the step and what the box is.
+// A step page but the box's problems: the pictures of the step and what the box is. With no
+// pictures, only measures where the problems go.
 ListArea stepHead(cairo_t* cr, const Scene& scene, const PlanFindings& findings,
-                  const std::vector<uint8_t>& picture, int step) {
-    const double x = kStepPictureLeft;
-    if (cr != nullptr) paintPicture(cr, picture, x, kStepPictureTop, kStepPictureWidth);
-    const double width = kStepPictureWidth;
-    double y = kStepPictureTop + kStepPictureWidth * kWindowHeight / kWindowWidth + 26;
+                  const Pictures* pictures, int step) {
+    const double x = kMargin;
+    if (pictures != nullptr) {
+        drawSketch(cr,
+                   stepSketch(scene, pictures->palette, step, kStepPictureWidth, kPictureHeight), x,
+                   kStepPictureTop);
+        drawSketch(cr,
+                   topSketch(scene, pictures->palette, step, kPageWidth - kMargin - kTopViewLeft,
+                             kPictureHeight, dimensionNumber),
+                   kTopViewLeft, kStepPictureTop);
+    }
+    const double width = kTextWidth;
+    double y = kStepPictureTop + kPictureHeight + 26;
     const Box& b = scene.boxes[step];
     line(cr, kStepTitle, x, y, stepTitle(step, boxesInTable(scene.boxCount)), width);
     line(cr, kBody, x, y, positionText(b), width);
@@ -327,11 +332,10 @@ struct Page {
 std::vector<Page> planPages(const PlanOptions& options, const Scene& scene,
                             const PlanFindings& findings, const std::vector<Rows>& lists) {
     std::vector<Page> pages;
-    const std::vector<uint8_t> none;
     const int count = boxesInTable(scene.boxCount);
     for (int step = 0; step <= count; ++step) {
-        const ListArea area = step == 0 ? summaryHead(nullptr, options, findings, none)
-                                        : stepHead(nullptr, scene, findings, none, step);
+        const ListArea area = step == 0 ? summaryHead(nullptr, options, findings, nullptr)
+                                        : stepHead(nullptr, scene, findings, nullptr, step);
         const int more = rowsIn(continuedHead(nullptr, "", area.x, area.width), kProblem);
         for (const Slice& slice : slices(lists[step], rowsIn(area, kProblem), more)) {
             pages.push_back({step, slice.from > 0, slice});
@@ -347,44 +351,36 @@ cairo_status_t writeToFile(void* file, const unsigned char* data, unsigned int l
 }
 
 // Draws every page on the surface, stopping at the first error; returns cairo's status.
-cairo_status_t drawPages(cairo_surface_t* surface, const PlanOptions& options, const Scene& scene,
-                         const PictureMaker& maker) {
+cairo_status_t drawPages(cairo_surface_t* surface, const PlanOptions& options, const Scene& scene) {
     const PlanFindings findings = findPlanFindings(scene, options.supportThreshold);
     const OwnedContext owner(cairo_create(surface));
     cairo_t* cr = owner.get();
     const int count = boxesInTable(scene.boxCount);
-    const std::vector<uint8_t> none;
+    const double summaryWidth = summaryHead(nullptr, options, findings, nullptr).width;
     // The lists of findings, each cut into rows as wide as its page's column.
-    std::vector<Rows> lists{
-        rowsOf(cr, findings.problems, summaryHead(nullptr, options, findings, none).width)};
+    std::vector<Rows> lists{rowsOf(cr, findings.problems, summaryWidth)};
     for (int step = 1; step <= count; ++step) {
-        lists.push_back(rowsOf(cr, findings.boxProblems[step - 1], kStepPictureWidth));
+        lists.push_back(rowsOf(cr, findings.boxProblems[step - 1], kTextWidth));
     }
     const std::vector<Page> pages = planPages(options, scene, findings, lists);
-    // The pictures frame the container, whatever its size, from the home view's direction.
+    // The pictures frame the container, whatever its size, from the home view's direction,
+    // with the window's colours.
+    Pictures pictures{scene, {}};
     Camera camera;
     ViewState view;
-    homeView(camera, view);
-    frameContainer(scene, camera, view);
+    setHomeView(camera, view, pictures.palette);
     for (std::size_t i = 0; i < pages.size() && cairo_status(cr) == CAIRO_STATUS_SUCCESS; ++i) {
         const Page& page = pages[i];
         const int number = static_cast<int>(i) + 1;
         header(cr, options.layout, number, static_cast<int>(pages.size()));
         ListArea area;
         if (page.step == 0) {
-            area =
-                page.continued
-                    ? continuedHead(cr, "Constats du contrôle", kMargin,
-                                    summaryHead(nullptr, options, findings, none).width)
-                    : summaryHead(cr, options, findings, drawPicture(maker, scene, view, camera));
+            area = page.continued ? continuedHead(cr, "Constats du contrôle", kMargin, summaryWidth)
+                                  : summaryHead(cr, options, findings, &pictures);
         } else if (page.continued) {
-            area =
-                continuedHead(cr, stepTitle(page.step, count), kStepPictureLeft, kStepPictureWidth);
+            area = continuedHead(cr, stepTitle(page.step, count), kMargin, kTextWidth);
         } else {
-            ViewState step = stepView(page.step);
-            frameContainer(scene, camera, step);
-            area =
-                stepHead(cr, scene, findings, drawPicture(maker, scene, step, camera), page.step);
+            area = stepHead(cr, scene, findings, &pictures, page.step);
         }
         drawList(cr, area, lists[page.step], page.slice, number + 1);
         cairo_show_page(cr);
@@ -392,15 +388,27 @@ cairo_status_t drawPages(cairo_surface_t* surface, const PlanOptions& options, c
     return cairo_status(cr);
 }
 
-// Draws every page into the PDF stream. False when cairo reports an error.
-bool writePlan(FILE* file, const PlanOptions& options, const Scene& scene,
-               const PictureMaker& maker, std::string& error) {
+// Whether cairo finds the plan's font, rather than its own stroke font that no text tool reads.
+bool fontFound() {
+    const OwnedSurface surface(cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1));
+    const OwnedContext owner(cairo_create(surface.get()));
+    useStyle(owner.get(), kBody);
+    return cairo_scaled_font_get_type(cairo_get_scaled_font(owner.get())) == CAIRO_FONT_TYPE_FT;
+}
+
+// Draws every page into the PDF stream. False when the font is missing or cairo reports an
+// error.
+bool writePlan(FILE* file, const PlanOptions& options, const Scene& scene, std::string& error) {
+    if (!fontFound()) {
+        error = std::string("boxview-plan : police introuvable pour le texte du plan : ") + kFont;
+        return false;
+    }
     const OwnedSurface surface(
         cairo_pdf_surface_create_for_stream(writeToFile, file, kPageWidth, kPageHeight));
     cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_TITLE,
                                    validUtf8("Plan de chargement : " + options.layout).c_str());
     cairo_pdf_surface_set_metadata(surface.get(), CAIRO_PDF_METADATA_CREATOR, "boxview-plan");
-    cairo_status_t status = drawPages(surface.get(), options, scene, maker);
+    cairo_status_t status = drawPages(surface.get(), options, scene);
     cairo_surface_finish(surface.get());
     if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface.get());
     if (status != CAIRO_STATUS_SUCCESS) {
@@ -423,8 +431,16 @@ Error runPlan(const std::vector<std::string>& args, std::ostream& out) {
     if (Error refusal = loadPictureScene(options.layout, scene); refusal.kind != ErrorKind::kNone) {
         return refusal;
     }
-    return writeWithPictures("boxview-plan", options.output, options.layout,
-                             [&](const PictureMaker& maker, FILE* file, std::string& failure) {
-                                 return writePlan(file, options, scene, maker, failure);
-                             });
+    OutputTarget target;
+    if (Error refusal = prepareOutput("boxview-plan", options.output, options.layout, target);
+        refusal.kind != ErrorKind::kNone) {
+        return refusal;
+    }
+    std::string failure;
+    if (!writeOutput(
+            "boxview-plan", target,
+            [&](FILE* file) { return writePlan(file, options, scene, failure); }, failure)) {
+        return {ErrorKind::kFailed, failure};
+    }
+    return {};
 }

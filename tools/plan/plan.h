@@ -14,6 +14,6 @@ struct PlanOptions {
 };
 
 // The whole program, on LAYOUT PLAN.pdf [--support P] or --help: kRefused for bad arguments, a refused layout or a refused output,
-// kFailed when a picture or the PDF cannot be made. The help asked by --help goes to out;
+// kFailed when the font is missing or the PDF cannot be made. The help asked by --help goes to out;
 // the PDF goes to standard output for "-".
 Error runPlan(const std::vector<std::string>& args, std::ostream& out);
