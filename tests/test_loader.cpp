@@ -75,7 +75,8 @@ TEST(LoaderTest, AcceptedLayoutsReadTheSameWhateverTheirSpacing) {
         // Seven numbers a box only when there are exactly seven times the count of them.
         {"30 30 30 2 1 1 1 0 0 0 1 2 2 2 0 0 0 0", "30 30 30 n=2\n1 1 1 0 0 0 f1\n2 2 2 0 0 0 f0"},
         {"30 30 30 1 1 1 1 0 0 0 1 1", "30 30 30 n=1\n1 1 1 0 0 0"},
-        {"\xEF\xBB\xBF\n " + json({R"(, "posZ": -7, "fragile": true)", R"(, "label": "")"}),
+        {"\xEF\xBB\xBF\n " +
+             json({R"(, "posZ": -7, "fragile": true, "pasX": 9, "dosZ": 9)", R"(, "label": "")"}),
          "20 10 8 n=2\n1 2 3 4 5 -7 f1\n1 2 3 4 5 6 f0"},
         {"30 30 30 3 1 1 1 0 0 0 2 2 2 0 0 0 3 3 3 0 0 0",
          "30 30 30 n=3\n1 1 1 0 0 0\n2 2 2 0 0 0\n3 3 3 0 0 0"},
