@@ -107,10 +107,11 @@ std::string fitted(cairo_t* cr, const std::string& text, double width) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) starts.push_back(i);
     }
+    if (starts.empty()) return "…";
     const auto kept = [&](std::size_t keep) {
         const std::size_t head = keep / 2, tail = keep - head;
-        return text.substr(0, head < starts.size() ? starts[head] : text.size()) + "…" +
-               text.substr(starts[starts.size() - tail]);
+        return text.substr(0, starts[head]) + "…" +
+               (tail == 0 ? "" : text.substr(starts[starts.size() - tail]));
     };
     // The most characters that fit, found by halving: fewer characters are never wider.
     std::size_t low = 0, high = starts.size() - 1;
