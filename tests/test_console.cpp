@@ -1,6 +1,7 @@
 // Tests of the console dialogue through injected streams and a recording viewer, and of the command line.
 #include "app/console.h"
 #include "scene/scene.h"
+#include "scratch_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -25,9 +26,9 @@ struct LongWord : std::streambuf {
 // Missing and refused names show nothing, two names on one line are two answers, names up to 4096
 // bytes are tried and a longer one gets one line, even 256 MB of it, with memory flat.
 TEST(ConsoleTest, EveryNameGetsItsAnswerAndOnlyLoadedLayoutsAreShown) {
-    const std::string three = testing::TempDir() + "three.txt",
-                      bad = testing::TempDir() + "bad.txt", longest(4096, 'a'),
-                      p = "fichier a lire ?\n-->";
+    const ScratchDir scratch;
+    const std::string three = scratch.file("three.txt"), bad = scratch.file("bad.txt"),
+                      longest(4096, 'a'), p = "fichier a lire ?\n-->";
     std::ofstream(three) << "20 10 5\n3\n1 1 1 0 0 0 2 2 2 1 0 0 3 3 3 3 0 0";
     std::ofstream(bad) << "8 8 8\n70\n";
     const std::tuple<std::string, std::string, std::vector<int>> cases[] = {

@@ -1,5 +1,6 @@
 // Tests of the layout loader: accepted layouts, and every refusal leaving the scene as it was.
 #include "scene/scene.h"
+#include "scratch_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +13,8 @@
 
 namespace {
 
-const std::string kFile =
-    testing::TempDir() + "boxview-loader-" + std::to_string(getpid()) + ".txt";
+const ScratchDir kScratch;
+const std::string kFile = kScratch.file("layout.txt");
 
 std::string write(const std::string& content) {
     std::ofstream(kFile, std::ios::binary) << content;
@@ -90,6 +91,7 @@ TEST(LoaderTest, AcceptedLayoutsReadTheSameWhateverTheirSpacing) {
     }
     // A pipe that hands the mark over in pieces.
     const std::string fifo = kFile + ".fifo";
+    std::remove(fifo.c_str());
     ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
     if (fork() == 0) {
         const int fd = open(fifo.c_str(), O_WRONLY);
@@ -105,7 +107,6 @@ TEST(LoaderTest, AcceptedLayoutsReadTheSameWhateverTheirSpacing) {
     EXPECT_EQ(0, loadScene(fifo, piped));
     EXPECT_EQ("7 8 9 n=0", dump(piped));
     wait(nullptr);
-    std::remove(fifo.c_str());
     // The checker's layout: the same reader with its own limit; a refusal leaves the layout as it was.
     Layout layout;
     std::ostringstream out;
@@ -184,13 +185,12 @@ TEST(LoaderTest, EveryRefusalNamesTheFileAndLeavesTheSceneAlone) {
         EXPECT_EQ(dump(before), dump(scene)) << path;
     };
     for (const auto& [content, message] : cases) refused(write(content), kFile + message);
-    for (const std::string& path : {kFile + ".absent", std::string(), testing::TempDir()})
+    for (const std::string& path : {kFile + ".absent", std::string(), kScratch.path})
         refused(path, path + " introuvable");
     refused("/proc/self/mem",
             "/proc/self/mem : fichier incomplet, le 1er nombre (dimX du conteneur) manque");  // EIO
     refused("/dev/zero",
             "/dev/zero" + p + " n'est pas un entier : " + std::string(20, '?') + "...");
-    std::remove(kFile.c_str());
 }
 
 }  // namespace
