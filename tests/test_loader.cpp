@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -93,20 +95,23 @@ TEST(LoaderTest, AcceptedLayoutsReadTheSameWhateverTheirSpacing) {
     const std::string fifo = kFile + ".fifo";
     std::remove(fifo.c_str());
     ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
-    if (fork() == 0) {
+    const pid_t writer = fork();
+    if (writer == 0) {
         const int fd = open(fifo.c_str(), O_WRONLY);
         for (const std::string part : {"\xEF", "\xBB",
                                        "\xBF"
                                        "7 8 9 0"}) {
+            // Each piece goes in once the reader has taken all before it: a read of its own.
+            for (int left = 1; ioctl(fd, FIONREAD, &left) == 0 && left > 0;) usleep(1000);
             (void)!::write(fd, part.data(), part.size());
-            usleep(50000);  // so that each piece comes in a read of its own
         }
         _exit(0);
     }
     Scene piped;
     EXPECT_EQ(0, loadScene(fifo, piped));
     EXPECT_EQ("7 8 9 n=0", dump(piped));
-    wait(nullptr);
+    kill(writer, SIGKILL);  // a reader that stopped early leaves the writer waiting
+    waitpid(writer, nullptr, 0);
     // The checker's layout: the same reader with its own limit; a refusal leaves the layout as it was.
     Layout layout;
     std::ostringstream out;
