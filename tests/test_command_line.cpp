@@ -1,7 +1,8 @@
 // Runs the three tools' real programs on one table of command lines: each must be read the same way, with the same status and message.
+#include "scratch_dir.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <spawn.h>
@@ -46,19 +47,12 @@ Outcome run(const std::string& dir, const char* program, const std::vector<std::
     posix_spawn_file_actions_destroy(&actions);
     result.out = firstLine(out);
     result.err = firstLine(err);
-    unlink(out.c_str());
-    unlink(err.c_str());
     return result;
 }
 
 TEST(CommandLine, TheThreeToolsReadTheSameWay) {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string templ =
-        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/boxview-cli-XXXXXX";
-    std::vector<char> name(templ.begin(), templ.end());
-    name.push_back('\0');
-    ASSERT_NE(nullptr, mkdtemp(name.data())) << templ;
-    const std::string dir = name.data();
+    const ScratchDir scratch;
+    const std::string& dir = scratch.path;
     const std::string petit = std::string(BOXVIEW_SOURCE_DIR) + "/examples/petit.txt";
     const char* check = BOXVIEW_CHECK_PATH;
     const char* shot = BOXVIEW_SHOT_PATH;
@@ -148,7 +142,6 @@ TEST(CommandLine, TheThreeToolsReadTheSameWay) {
         const std::string& line = onOutput && got.err.empty() ? got.out : got.err;
         EXPECT_EQ(c.line, line.substr(0, c.line.size())) << shown;
     }
-    rmdir(dir.c_str());
 }
 
 }  // namespace
