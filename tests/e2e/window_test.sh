@@ -91,10 +91,8 @@ killedBy INT "fenetre ouverte"
 printf '<?xml version="1.0"?>\n<fontconfig></fontconfig>\n' >"$work/no-fonts.conf"
 startViewer FONTCONFIG_FILE="$work/no-fonts.conf"
 answer examples/petit.txt && waitWindow "sans police" && focusWindow
-textless() { xwd -silent -id "$window" -out "$work/last.xwd" 2>/dev/null && [ "$(differing "$1" "$work/last.xwd")" -lt 1000 ]; }
-for key in Right Left Right Left; do
-    picture=home-right && [ "$key" = Left ] && picture=home
-    xdotool key $key && waitLimit=5 waitFor textless "$work/$picture.png" || abort "sans police : $picture.png attendue, texte a part"
+for step in Right:home-right Left:home Right:home-right Left:home; do
+    xdotool key "${step%:*}" && waitLimit=5 waitFor sameAs "$work/${step#*:}.png" 999 || abort "sans police : ${step#*:}.png attendue apres ${step%:*}, texte a part"
 done
 lines=$(grep -c 'probleme pour creer bitmap a partir font window' "$work/out")
 [ "$lines" -eq 1 ] || fail "sans police : 1 ligne \"probleme pour creer bitmap\" attendue apres 5 images, obtenu $lines"
