@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
@@ -98,9 +97,7 @@ TEST(LoaderTest, AcceptedLayoutsReadTheSameWhateverTheirSpacing) {
     const pid_t writer = fork();
     if (writer == 0) {
         const int fd = open(fifo.c_str(), O_WRONLY);
-        for (const std::string part : {"\xEF", "\xBB",
-                                       "\xBF"
-                                       "7 8 9 0"}) {
+        for (const std::string part : {"\xEF", "\xBB", "\xBF", "7 8 9 0"}) {
             // Each piece goes in once the reader has taken all before it: a read of its own.
             for (int left = 1; ioctl(fd, FIONREAD, &left) == 0 && left > 0;) usleep(1000);
             (void)!::write(fd, part.data(), part.size());
