@@ -25,8 +25,7 @@ SDL_Event key(int k) { return event(SDL_KEYDOWN, k); }
 SDL_Event motion(int x, int y) { return event(SDL_MOUSEMOTION, x, y); }
 SDL_Event button(int b) { return event(SDL_MOUSEBUTTONDOWN, b); }
 
-// The orbit, the centre and the eye's height (the eye's place on the orbit is checked apart), the
-// view and what the pump asked.
+// The orbit, the centre and the eye's height (its place on the orbit is checked apart), the view.
 std::string describe(const Camera& c, const ViewState& v, const PumpResult& pump) {
     char text[300];
     std::snprintf(text, sizeof text,
@@ -38,19 +37,13 @@ std::string describe(const Camera& c, const ViewState& v, const PumpResult& pump
     return text;
 }
 
-// Batches of events on 3 boxes in a container 7 deep (the wheel steps 3), each row from the home view
-// after its own set-up events (not checked): the eye's distance and angle from home, the turn, the
-// modes, the step k (boxes 1..k shown, box k selected; -1: all, none), redraw, open, framed (the
-// framed camera) and the findings shown. A click ends its batch: what follows it is left.
+// Batches of events on 3 boxes in a container 7 deep (the wheel steps 3), each from the home view
+// after set-up events of its own (not checked): the eye's distance and angle from home, the turn,
+// the modes, the step k (boxes 1..k shown, box k selected; -1: all, none), redraw, open, framed
+// (the framed camera) and the findings shown. A click ends its batch: what follows it is left.
 TEST(ControlsTest, EveryEventMovesTheViewAsItShouldAndRedrawsOnlyThen) {
     const bool n = false, y = true;
     const SDL_Event ctrl = key(SDLK_LCTRL), shift = key(SDLK_LSHIFT);
-    // Events that change nothing, and a view moved every way before Escape.
-    const std::vector<SDL_Event> idle{event(SDL_KEYUP, SDLK_LCTRL), key(SDLK_a), motion(5, 5),
-                                      event(SDL_MOUSEBUTTONUP, SDL_BUTTON_WHEELDOWN),
-                                      button(SDL_BUTTON_RIGHT)};
-    const std::vector<SDL_Event> moved{
-        ctrl, motion(1, 1), shift, key(SDLK_UP), key(SDLK_RIGHT), key(SDLK_PAGEUP), key(SDLK_f)};
     struct Row {
         std::vector<SDL_Event> setUp, events;
         double distance, angle, rotX, rotZ;
@@ -58,8 +51,10 @@ TEST(ControlsTest, EveryEventMovesTheViewAsItShouldAndRedrawsOnlyThen) {
         int32_t step;
         bool redraw, open = true, framed = false, problems = false;
     };
+    // clang-format off
     const Row rows[] = {
-        {{}, idle, 60, 0, 0, 15, n, n, -1, n},
+        {{}, {event(SDL_KEYUP, SDLK_LCTRL), key(SDLK_a), motion(5, 5), button(SDL_BUTTON_RIGHT),
+              event(SDL_MOUSEBUTTONUP, SDL_BUTTON_WHEELDOWN)}, 60, 0, 0, 15, n, n, -1, n},
         {{}, {event(SDL_VIDEOEXPOSE)}, 60, 0, 0, 15, n, n, -1, y},
         {{}, {event(SDL_ACTIVEEVENT)}, 60, 0, 0, 15, n, n, -1, y},
         {{}, {key(SDLK_LCTRL)}, 60, 0, 0, 15, y, n, -1, y},
@@ -87,13 +82,15 @@ TEST(ControlsTest, EveryEventMovesTheViewAsItShouldAndRedrawsOnlyThen) {
         {{key(SDLK_HOME)}, {key(SDLK_PAGEDOWN)}, 60, 0, 0, 15, n, n, 1, y},
         {{}, {key(SDLK_END)}, 60, 0, 0, 15, n, n, 3, y},
         // Escape: the home camera, the turn at 0, unframed; the modes and the step kept.
-        {moved, {key(SDLK_ESCAPE)}, 60, 0, 0, 0, n, y, 2, y},
-        {{shift}, {event(SDL_QUIT), key(SDLK_RSHIFT)}, 60, 0, 0, 15, n, n, -1, y, n},  // handled
+        {{ctrl, motion(1, 1), shift, key(SDLK_UP), key(SDLK_RIGHT), key(SDLK_PAGEUP), key(SDLK_f)},
+         {key(SDLK_ESCAPE)}, 60, 0, 0, 0, n, y, 2, y},
+        {{shift}, {event(SDL_QUIT), key(SDLK_RSHIFT)}, 60, 0, 0, 15, n, n, -1, y, n},  // after quit
         {{}, {event(SDL_QUIT)}, 60, 0, 0, 15, n, n, -1, n, n},
         {{ctrl, motion(1, 1)}, {key(SDLK_f)}, 60, 0, 4, 19, y, n, -1, y, y, y},
         {{key(SDLK_f)}, {key(SDLK_ESCAPE), key(SDLK_p)}, 60, 0, 0, 0, n, n, -1, y, y, n, y},
         {{}, {button(SDL_BUTTON_LEFT), key(SDLK_PAGEUP)}, 60, 0, 0, 15, n, n, -1, y},
     };
+    // clang-format on
     Scene scene;
     scene.container = {25, 7, 8}, scene.boxCount = 3;
     for (const Row& r : rows) {
@@ -115,13 +112,12 @@ TEST(ControlsTest, EveryEventMovesTheViewAsItShouldAndRedrawsOnlyThen) {
         const int32_t shown = r.step < 0 ? kWholeLoad : r.step;
         ViewState wantView{r.rotX, r.rotZ, r.rotate, r.orbit, std::max(r.step, 0), shown};
         wantView.framed = r.framed, wantView.showProblems = r.problems;
-        const long row = &r - rows + 1;
-        EXPECT_EQ(describe(want, wantView, {r.open, r.redraw}), describe(camera, view, pump))
-            << "row " << row;
+        SCOPED_TRACE("row " + std::to_string(&r - rows + 1));
+        EXPECT_EQ(describe(want, wantView, {r.open, r.redraw}), describe(camera, view, pump));
         const double dx = camera.eyeX - camera.centerX, dy = camera.eyeY - camera.centerY;
         EXPECT_NEAR(0, std::remainder(std::atan2(dy, dx) - camera.orbitAngle, 2 * M_PI), 1e-9)
-            << "row " << row << ": the eye is not at the orbit's angle";
-        EXPECT_NEAR(camera.orbitDistance, std::hypot(dx, dy), 1e-9) << "row " << row;
+            << "the eye is not at the orbit's angle";
+        EXPECT_NEAR(camera.orbitDistance, std::hypot(dx, dy), 1e-9);
     }
 }
 
