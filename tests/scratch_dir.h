@@ -1,4 +1,5 @@
-// A folder of its own for a test's files, made under $TMPDIR (/tmp when unset) and removed with all it holds.
+// A folder of its own for a test's files, made in the temporary folder ($TMPDIR, or /tmp when unset
+// or empty).
 #pragma once
 
 #include <cstdio>
@@ -6,7 +7,8 @@
 #include <filesystem>
 #include <string>
 
-// Made when constructed, removed when destroyed: a failed assertion leaves nothing behind.
+// Made when constructed, removed with all it holds when destroyed: a test that stops on a failed
+// assertion leaves nothing behind either.
 struct ScratchDir {
     ScratchDir() {
         const char* tmp = std::getenv("TMPDIR");

@@ -24,14 +24,13 @@ struct LongWord : std::streambuf {
 
 // The resident peak of the process in kB; restart first brings it down to what is held now.
 long peakKb(bool restart) {
-    std::ofstream reset;
-    if (restart) reset.open("/proc/self/clear_refs"), reset << "5" << std::flush;
+    if (restart && !(std::ofstream("/proc/self/clear_refs") << "5" << std::flush)) return -1;
     std::ifstream status("/proc/self/status");
     std::string field;
     long kb = -1;
     while (status >> field && field != "VmHWM:") continue;
     status >> kb;
-    return restart && !reset ? -1 : kb;
+    return kb;
 }
 
 // Missing and refused names show nothing, two names on one line are two answers, names up to 4096
