@@ -1,7 +1,8 @@
 // Runs the three tools' real programs on one table of command lines: each must be read the same way, with the same status and message.
+#include "scratch_dir.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <spawn.h>
@@ -46,19 +47,11 @@ Outcome run(const std::string& dir, const char* program, const std::vector<std::
     posix_spawn_file_actions_destroy(&actions);
     result.out = firstLine(out);
     result.err = firstLine(err);
-    unlink(out.c_str());
-    unlink(err.c_str());
     return result;
 }
 
 TEST(CommandLine, TheThreeToolsReadTheSameWay) {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string templ =
-        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/boxview-cli-XXXXXX";
-    std::vector<char> name(templ.begin(), templ.end());
-    name.push_back('\0');
-    ASSERT_NE(nullptr, mkdtemp(name.data())) << templ;
-    const std::string dir = name.data();
+    const ScratchDir scratch;
     const std::string petit = std::string(BOXVIEW_SOURCE_DIR) + "/examples/petit.txt";
     const char* check = BOXVIEW_CHECK_PATH;
     const char* shot = BOXVIEW_SHOT_PATH;
@@ -73,9 +66,9 @@ TEST(CommandLine, TheThreeToolsReadTheSameWay) {
         const char* program;
         std::vector<std::string> args;
         int status;
-        std::string
-            line;  // the first line of the errors, or of the output when no error is expected
+        std::string line;  // the first line of the errors, or of the output if none is expected
     };
+    // clang-format off
     const Case cases[] = {
         // An option's value joined by "=" or given apart, and "--" before a name that starts with "-".
         {check, {"--support=75", petit}, 0, "fichier : " + petit},
@@ -85,53 +78,31 @@ TEST(CommandLine, TheThreeToolsReadTheSameWay) {
         {shot, {"--upto=2", "--rotx=-20", petit, "-"}, 0, "\x89PNG\r"},
         {shot, {"--", "-absent.txt", "-"}, 2, "-absent.txt introuvable"},
         // A whole number is digits only, for the same option in every tool.
-        {check,
-         {"--support", " 75", petit},
-         2,
+        {check, {"--support", " 75", petit}, 2,
          "boxview-check : valeur invalide pour --support :  75 (un entier de 0 a 100)"},
-        {plan,
-         {"--support", "+75", petit, "-"},
-         2,
+        {plan, {"--support", "+75", petit, "-"}, 2,
          "boxview-plan : valeur invalide pour --support : +75 (un entier de 0 a 100)"},
-        {check,
-         {"--cog=51", petit},
-         2,
+        {check, {"--cog=51", petit}, 2,
          "boxview-check : valeur invalide pour --cog : 51 (un entier de 0 a 50)"},
-        {plan,
-         {"--support=101", petit, "-"},
-         2,
+        {plan, {"--support=101", petit, "-"}, 2,
          "boxview-plan : valeur invalide pour --support : 101 (un entier de 0 a 100)"},
-        {shot,
-         {"--upto", "2 ", petit, "-"},
-         2,
+        {shot, {"--upto", "2 ", petit, "-"}, 2,
          "boxview-shot : valeur invalide pour --upto : 2  (un entier de 0 a 2147483647)"},
-        {shot,
-         {"--upto", "+2", petit, "-"},
-         2,
+        {shot, {"--upto", "+2", petit, "-"}, 2,
          "boxview-shot : valeur invalide pour --upto : +2 (un entier de 0 a 2147483647)"},
-        {shot,
-         {"--rotx", "1e", petit, "-"},
-         2,
+        {shot, {"--rotx", "1e", petit, "-"}, 2,
          "boxview-shot : valeur invalide pour --rotx : 1e (un nombre)"},
         // A missing value, an unknown option, a value given to a flag, the wrong operands.
-        {check,
-         {petit, "--support"},
-         2,
+        {check, {petit, "--support"}, 2,
          "boxview-check : valeur manquante pour --support (un entier de 0 a 100)"},
-        {shot,
-         {petit, "-", "--distance"},
-         2,
+        {shot, {petit, "-", "--distance"}, 2,
          "boxview-shot : valeur manquante pour --distance (un nombre)"},
         {plan, {"-s", petit, "-"}, 2, "boxview-plan : option inconnue : -s"},
-        {check,
-         {"--json=oui", petit},
-         2,
+        {check, {"--json=oui", petit}, 2,
          "boxview-check : --json ne prend pas de valeur : --json=oui"},
         {check, {}, 2, "boxview-check : aucun fichier a verifier ; " + checkUsage},
         {shot, {petit}, 2, "boxview-shot : il faut un chargement et une image ; " + shotUsage},
-        {plan,
-         {petit, "a.pdf", "b.pdf"},
-         2,
+        {plan, {petit, "a.pdf", "b.pdf"}, 2,
          "boxview-plan : il faut un chargement et un plan ; " + planUsage},
         // --help, wherever it stands before "--".
         {check, {petit, "--help"}, 0, checkUsage},
@@ -139,16 +110,16 @@ TEST(CommandLine, TheThreeToolsReadTheSameWay) {
         {plan, {"--help"}, 0, planUsage},
         {plan, {"--", "--help", "-"}, 2, "--help introuvable"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         std::string shown = c.program;
         for (const std::string& arg : c.args) shown += " '" + arg + "'";
-        const Outcome got = run(dir, c.program, c.args);
+        const Outcome got = run(scratch.path, c.program, c.args);
         EXPECT_EQ(c.status, got.status) << shown << "\nerrors: " << got.err;
         const bool onOutput = c.status == 0 || c.program == check;
         const std::string& line = onOutput && got.err.empty() ? got.out : got.err;
         EXPECT_EQ(c.line, line.substr(0, c.line.size())) << shown;
     }
-    rmdir(dir.c_str());
 }
 
 }  // namespace

@@ -1,19 +1,21 @@
 // Tests of the layout loader: accepted layouts, and every refusal leaving the scene as it was.
 #include "scene/scene.h"
+#include "scratch_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
-const std::string kFile =
-    testing::TempDir() + "boxview-loader-" + std::to_string(getpid()) + ".txt";
+const ScratchDir kScratch;
+const std::string kFile = kScratch.file("layout.txt");
 
 std::string write(const std::string& content) {
     std::ofstream(kFile, std::ios::binary) << content;
@@ -91,22 +93,23 @@ TEST(LoaderTest, AcceptedLayoutsReadTheSameWhateverTheirSpacing) {
     }
     // A pipe that hands the mark over in pieces.
     const std::string fifo = kFile + ".fifo";
+    std::remove(fifo.c_str());
     ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
-    if (fork() == 0) {
+    const pid_t writer = fork();
+    if (writer == 0) {
         const int fd = open(fifo.c_str(), O_WRONLY);
-        for (const std::string part : {"\xEF", "\xBB",
-                                       "\xBF"
-                                       "7 8 9 0"}) {
+        for (const std::string part : {"\xEF", "\xBB", "\xBF", "7 8 9 0"}) {
+            // Each piece goes in once the reader has taken all before it: a read of its own.
+            for (int left = 1; ioctl(fd, FIONREAD, &left) == 0 && left > 0;) usleep(1000);
             (void)!::write(fd, part.data(), part.size());
-            usleep(50000);  // so that each piece comes in a read of its own
         }
         _exit(0);
     }
     Scene piped;
     EXPECT_EQ(0, loadScene(fifo, piped));
     EXPECT_EQ("7 8 9 n=0", dump(piped));
-    wait(nullptr);
-    std::remove(fifo.c_str());
+    kill(writer, SIGKILL);  // a reader that stopped early leaves the writer waiting
+    waitpid(writer, nullptr, 0);
     // The checker's layout: the same reader with its own limit; a refusal leaves the layout as it was.
     Layout layout;
     std::ostringstream out;
@@ -185,13 +188,12 @@ TEST(LoaderTest, EveryRefusalNamesTheFileAndLeavesTheSceneAlone) {
         EXPECT_EQ(dump(before), dump(scene)) << path;
     };
     for (const auto& [content, message] : cases) refused(write(content), kFile + message);
-    for (const std::string& path : {kFile + ".absent", std::string(), testing::TempDir()})
+    for (const std::string& path : {kFile + ".absent", std::string(), kScratch.path})
         refused(path, path + " introuvable");
     refused("/proc/self/mem",
             "/proc/self/mem : fichier incomplet, le 1er nombre (dimX du conteneur) manque");  // EIO
     refused("/dev/zero",
             "/dev/zero" + p + " n'est pas un entier : " + std::string(20, '?') + "...");
-    std::remove(kFile.c_str());
 }
 
 }  // namespace

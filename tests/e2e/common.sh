@@ -35,9 +35,10 @@ killedBy() {
 findWindow() { window=$(xdotool search --onlyvisible --name '^Affichage des boites en 3D$' 2>/dev/null | head -1); [ -n "$window" ]; }
 waitWindow() { waitFor findWindow || abort "$1 : aucune fenetre \"Affichage des boites en 3D\" n'est apparue"; }
 closeWindow() { "$closer" "$window" && waitFor eval '! xwininfo -id "$window" >/dev/null 2>&1' || abort "$1 : la fenetre $window est restee ouverte apres WM_DELETE_WINDOW"; }
-# expectSame WHAT REF: the window comes to show REF exactly within 5 s; the run stops at the first that does not.
+# sameAs REF [N]: the window shows REF but for N pixels (0 unless given); expectSame WHAT REF: the window comes to show
+# REF exactly within 5 s; the run stops at the first that does not.
 differing() { compare -metric AE "$1" "$2" null: 2>&1; }
-sameAs() { xwd -silent -id "$window" -out "$work/last.xwd" 2>/dev/null && [ "$(differing "$1" "$work/last.xwd")" = 0 ]; }
+sameAs() { xwd -silent -id "$window" -out "$work/last.xwd" 2>/dev/null && [ "$(differing "$1" "$work/last.xwd")" -le "${2:-0}" ] 2>/dev/null; }
 expectSame() {
     waitLimit=5 waitFor sameAs "$2" || abort "$1 : image de $(basename "$2") attendue, $(differing "$2" "$work/last.xwd") pixels differents"
 }
