@@ -4,6 +4,7 @@
 #include "gl_context.h"
 #include "render/labels.h"
 #include "render/problems.h"
+#include "render/sketch.h"
 #include "scene/scene.h"
 
 #include <GL/glu.h>
@@ -142,6 +143,48 @@ TEST(FrameTextTest, CaptionStepLineDrawableBytesAndProblemMarks) {
           {1, "problemes : 1 boite, 0 chevauchement"},
           {0, "aucun probleme"}})
         EXPECT_EQ(problemLine(marks, shown), text) << shown << " boxes shown";
+}
+
+// The index of the first shape filled with the colour or a shade of it (a box's side), or -1.
+int firstShapeIn(const Sketch& sketch, const GLubyte* colour) {
+    for (std::size_t i = 0; i < sketch.shapes.size(); ++i) {
+        const uint8_t* f = sketch.shapes[i].fill;
+        const double k = double(f[0]) / colour[0];
+        if (sketch.shapes[i].filled && k >= 0.7 && k <= 1 && std::abs(f[1] - k * colour[1]) < 2 &&
+            std::abs(f[2] - k * colour[2]) < 2) {
+            return int(i);
+        }
+    }
+    return -1;
+}
+
+// A plank in front of a post whose centre is nearer the eye than the plank's: the post is drawn
+// first, the plank over it. From above, the post's corner is measured from the container's corner.
+TEST(SketchTest, BoxesBehindFirstAndDistancesFromTheCorner) {
+    const Scene scene =
+        sceneOf({2000, 400, 100}, {{10, 5, 20, 1500, 0, 0}, {1510, 10, 10, 0, 10, 0}});
+    Camera camera;
+    ViewState view;
+    Palette palette;
+    setHomeView(camera, view, palette);
+    const Sketch framed = stepSketch(scene, palette, 0, 440, 330);
+    const int post = firstShapeIn(framed, palette.colours[0]);
+    const int plank = firstShapeIn(framed, palette.colours[1]);
+    EXPECT_TRUE(post >= 0 && post < plank) << "post's first face " << post << ", plank's " << plank;
+
+    const Sketch above = topSketch(scene, palette, 1, 300, 330,
+                                   [](double v) { return std::to_string(std::lround(v)); });
+    std::string texts;
+    for (const SketchText& t : above.texts) texts += t.text + (t.badge ? "*" : "") + ";";
+    EXPECT_EQ("x = 1500;y = 0;1*;", texts);
+    // The x dimension runs three quarters of the container's width, its first shape.
+    const double width = std::abs(above.shapes[0].points[1].x - above.shapes[0].points[0].x);
+    const bool found =
+        std::any_of(above.shapes.begin(), above.shapes.end(), [&](const SketchShape& s) {
+            return !s.closed && s.points.size() == 2 && s.points[0].y == s.points[1].y &&
+                   std::abs(std::abs(s.points[1].x - s.points[0].x) - width * 0.75) < 1e-6;
+        });
+    EXPECT_TRUE(found) << "a dimension line " << width * 0.75 << " long";
 }
 
 }  // namespace

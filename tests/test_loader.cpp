@@ -174,6 +174,9 @@ TEST(LoaderTest, EveryRefusalNamesTheFileAndLeavesTheSceneAlone) {
         {R"({"container": [], "boxes": []})", " : container doit etre un objet"},
         {R"({"container": {"dimX": 1, "dimY": 2, "dimZ": 3}, "boxes": [7]})",
          " : boxes[0] doit etre un objet"},
+        {R"({"container": {"dimX": 1, "dimY": 2, "dimZ": 3}, "boxes": [)" + std::string(1100, '[') +
+             std::string(1100, ']') + "]}",
+         " : JSON non lu : nombre hors limites ou imbrication trop profonde"},
         {R"({"boxes": []})", " : container manque"},
         {R"({"container": {"dimX": 1, "dimY": 2, "dimZ": 3}})", " : boxes manque"},
         {json(std::vector<std::string>(61, "")), " : trop de boites (61), 60 au maximum"},
