@@ -5,6 +5,8 @@
 #include "render/view.h"
 #include "scene/scene.h"
 
+#include "scratch_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -35,13 +37,11 @@ class PlanTest : public ::testing::Test {
 protected:
     void SetUp() override {
         unsetenv("DISPLAY");
-        fs::create_directories(dir);
         // Box 3 rests on box 2, box 4 floats above box 1, box 5 overlaps box 1, boxes 1 and 5
         // leave the container, box 6 bridges boxes 1 and 2.
         std::ofstream(layout) << "19 10 8\n6\n8 6 6 12 0 0\n8 6 6 2 0 0\n4 4 2 2 0 6\n"
                                  "3 3 1 14 2 7\n4 4 4 18 0 0\n6 4 2 8 0 6\n";
     }
-    void TearDown() override { fs::remove_all(dir); }
     int plan(std::vector<std::string> args) {
         std::ostringstream out;
         const Error error = runPlan(args, out);
@@ -49,7 +49,8 @@ protected:
         return exitStatus(error);
     }
     std::string path(const std::string& name) const { return (dir / name).string(); }
-    fs::path dir = fs::temp_directory_path() / ("boxview-plan-" + std::to_string(getpid()));
+    ScratchDir scratch;  // removed with the fixture
+    fs::path dir = scratch.path;
     std::string name = [] {
         std::string s;
         for (int i = 0; i < 90; ++i) s += "é";
@@ -257,6 +258,7 @@ TEST_F(PlanTest, RefusalsExitTwoAndWriteNothing) {
     EXPECT_EQ(original, command("cat " + layout));
     EXPECT_EQ(3, std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
     if (getuid() == 0) {  // in a sticky folder, a file of root's that all may write
+        fs::permissions(dir, static_cast<fs::perms>(0755));  // open to the other user
         fs::create_directory(path("collant"));
         fs::permissions(path("collant"), fs::perms::all | fs::perms::sticky_bit);
         std::ofstream(path("collant/plan.pdf")) << "ancien";

@@ -4,6 +4,8 @@
 #include "tools/common/output_file.h"
 #include "render/view.h"
 
+#include "scratch_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -34,11 +36,9 @@ class SnapshotTest : public ::testing::Test {
 protected:
     void SetUp() override {
         unsetenv("DISPLAY");
-        fs::create_directories(dir);
         // Two boxes side by side, facing the home eye with their y = 6 faces.
         std::ofstream(layout) << "20 10 8\n2\n8 6 6 12 0 0\n8 6 6 2 0 0\n";
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     int shot(std::vector<std::string> args) {
         std::ostringstream out;
@@ -54,7 +54,8 @@ protected:
         return names;
     }
 
-    fs::path dir = fs::temp_directory_path() / ("boxview-shot-" + std::to_string(getpid()));
+    ScratchDir scratch;  // removed with the fixture
+    fs::path dir = scratch.path;
     std::string layout = (dir / "deux.txt").string(), messages;
 };
 
@@ -166,7 +167,8 @@ TEST_F(SnapshotTest, OutputRules) {
 // and with the named one, leaves the old file and nothing else; so do a write that fails
 // (SIGXFSZ: the file size limit, ignored) and a fill that gives up (-1); 0 is a run left alone.
 TEST(OutputFile, ASignalOrAFailedWriteLeavesTheOldFileAndNoTemporary) {
-    const fs::path dir = fs::temp_directory_path() / ("boxview-out-" + std::to_string(getpid()));
+    const ScratchDir scratch;
+    const fs::path dir = scratch.path;
     const std::pair<bool, int> cases[] = {{true, SIGKILL}, {true, SIGTERM}, {false, SIGTERM},
                                           {false, SIGINT}, {false, SIGHUP}, {false, 0},
                                           {true, SIGXFSZ}, {false, -1}};
@@ -209,7 +211,6 @@ TEST(OutputFile, ASignalOrAFailedWriteLeavesTheOldFileAndNoTemporary) {
         EXPECT_EQ(1, std::distance(fs::directory_iterator(dir), fs::directory_iterator()))
             << label << ": files left beside the target";
     }
-    fs::remove_all(dir);
 }
 
 // The real program: the picture piped from "-", and no font.
