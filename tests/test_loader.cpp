@@ -155,6 +155,7 @@ TEST(LoaderTest, EveryRefusalNamesTheFileAndLeavesTheSceneAlone) {
         {"10 20 30 1 1 1 1 0 0 0 2", " : la fragilite de la boite 1 doit valoir 0 ou 1 : 2"},
         {json({"", ", \"posZ\": 6,, "}), " : erreur de syntaxe JSON ligne 3, colonne 78"},
         {json({}) + " x", " : erreur de syntaxe JSON ligne 1, colonne 99"},
+        {R"({"boxes": [], x})", " : erreur de syntaxe JSON ligne 1, colonne 15"},
         {json({}, "100001"),
          " : dimension du conteneur trop grande (dimZ = 100001), 100000 au maximum"},
         {json({", \"posZ\": 0.5"}), " : boxes[0].posZ doit etre un entier"},
