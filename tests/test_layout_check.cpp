@@ -617,6 +617,7 @@ TEST(CheckReports, JsonNamesAndNumbers) {
          bad + "A"},
         {"\xE1\x80\xC0", bad + bad},
         {"\xF5\xFF", bad + bad},
+        {"\x80", bad},
     };
     for (const auto& [bytes, expected] : names) {
         const std::string line = formatJson(bytes, LayoutReport{});

@@ -156,6 +156,7 @@ TEST(LoaderTest, EveryRefusalNamesTheFileAndLeavesTheSceneAlone) {
         {json({"", ", \"posZ\": 6,, "}), " : erreur de syntaxe JSON ligne 3, colonne 78"},
         {json({}) + " x", " : erreur de syntaxe JSON ligne 1, colonne 99"},
         {R"({"boxes": [], x})", " : erreur de syntaxe JSON ligne 1, colonne 15"},
+        {R"({"boxes" []})", " : erreur de syntaxe JSON ligne 1, colonne 10"},
         {json({}, "100001"),
          " : dimension du conteneur trop grande (dimZ = 100001), 100000 au maximum"},
         {json({", \"posZ\": 0.5"}), " : boxes[0].posZ doit etre un entier"},
