@@ -26,8 +26,8 @@ Scene sceneOf(Container container, std::initializer_list<Box> boxes) {
 using FrameTest = GlTest;
 
 // Box 1 at the far end of an 8000 x 500 x 500 container seen from 8000 away on the other side (the fixed far
-// plane is 1000) shows its colour, the frame raises no GL error, and the lists of caption, legend and step line
-// are gone.
+// plane is 1000) shows its colour, the frame raises no GL error, and the lists of caption, legend, step line
+// and problems' line are gone.
 TEST_F(FrameTest, FarCornerShowsAndNoListsOutliveTheFrameWithOrWithoutGlyphs) {
     Camera camera;
     ViewState view;
@@ -37,9 +37,11 @@ TEST_F(FrameTest, FarCornerShowsAndNoListsOutliveTheFrameWithOrWithoutGlyphs) {
     camera.orbitAngle = M_PI;
     updateEye(camera);
     view.selectedBox = view.shownBoxes = 1;
+    view.showProblems = true;  // with the problems' line and its font
+    const Scene scene = sceneOf({8000, 500, 500}, {{500, 500, 500, 7500, 0, 0}, {}});
+    const ProblemMarks marks = findProblemMarks(scene);
     for (const FontCache& cache : {kFonts, FontCache{}}) {
-        drawFrame(palette, sceneOf({8000, 500, 500}, {{500, 500, 500, 7500, 0, 0}, {}}), view,
-                  camera, cache);
+        drawFrame(palette, scene, view, camera, cache, &marks);
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << "the frame left a GL error";
         GLdouble modelview[16], projection[16], x, y, z;
         const GLint viewport[4] = {0, 0, kWindowWidth, kWindowHeight};
@@ -177,6 +179,9 @@ TEST(SketchTest, BoxesBehindFirstAndDistancesFromTheCorner) {
     std::string texts;
     for (const SketchText& t : above.texts) texts += t.text + (t.badge ? "*" : "") + ";";
     EXPECT_EQ("x = 1500;y = 0;1*;", texts);
+    EXPECT_TRUE(std::any_of(above.shapes.begin(), above.shapes.end(), [](const SketchShape& s) {
+        return s.edgeWidth == kHeavyEdgeWidth;
+    })) << "the box to place, outlined";
     // The x dimension runs three quarters of the container's width, its first shape.
     const double width = std::abs(above.shapes[0].points[1].x - above.shapes[0].points[0].x);
     const bool found =
