@@ -1,4 +1,6 @@
 // Tests the layout checker: volumes, overlaps, boxes outside the container, support, stability, loading order, reports and arguments.
+#include "scratch_dir.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -555,15 +557,14 @@ TEST(CheckCargo, GeneratedLoadInTextAndJsonMatchesDirectLoads) {
                     R"(, "weight": )" + std::to_string(kg) + "}";
         }
     }
-    const std::string base = testing::TempDir() + "boxview-cargo-" + std::to_string(getpid());
+    const ScratchDir scratch;
+    const std::string base = scratch.file("cargo");
     std::ofstream(base + ".txt") << text;
     std::ofstream(base + ".json") << json << "]}";
     Layout fromText, fromJson;
     std::ostringstream refusals;
     ASSERT_EQ(0, readLayout(base + ".txt", kMaxCheckedBoxes, fromText, refusals));
     ASSERT_EQ(0, readLayout(base + ".json", kMaxCheckedBoxes, fromJson, refusals));
-    std::remove((base + ".txt").c_str());
-    std::remove((base + ".json").c_str());
     EXPECT_EQ(fromJson.cargo.weight, layout.cargo.weight);
     const LayoutReport weighed = checkLayout(fromJson, {});
     fromJson.cargo.weight.clear();
