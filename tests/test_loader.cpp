@@ -91,14 +91,14 @@ TEST(LoaderTest, AcceptedLayoutsReadTheSameWhateverTheirSpacing) {
         EXPECT_EQ("", out.str());
         EXPECT_EQ(want, dump(scene)) << "content: " << content;
     }
-    // A pipe that hands the mark over in pieces.
+    // A pipe that hands the mark over in pieces, then a read of a single byte.
     const std::string fifo = kFile + ".fifo";
     std::remove(fifo.c_str());
     ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
     const pid_t writer = fork();
     if (writer == 0) {
         const int fd = open(fifo.c_str(), O_WRONLY);
-        for (const std::string part : {"\xEF", "\xBB", "\xBF", "7 8 9 0"}) {
+        for (const std::string part : {"\xEF", "\xBB", "\xBF", "7", " 8 9 0"}) {
             // Each piece goes in once the reader has taken all before it: a read of its own.
             for (int left = 1; ioctl(fd, FIONREAD, &left) == 0 && left > 0;) usleep(1000);
             (void)!::write(fd, part.data(), part.size());
