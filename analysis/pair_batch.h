@@ -108,7 +108,8 @@ void radixSort(std::vector<T>& items, int bits, Key key) {
 
 // The search through a segment tree, which takes over when the sweep through
 // the grid's cells gives up (see pair_tree.cpp). members: the boxes with no
-// dimension of 0.
-void searchTree(const std::vector<Box>& boxes, const std::vector<uint32_t>& members, Batch& batch);
+// dimension of 0, within bounds.
+void searchTree(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
+                const Extent3& bounds, Batch& batch);
 
 }  // namespace analysis

@@ -67,20 +67,21 @@ inline Extent3 extentOf(const K& k) {
 template <typename K>
 struct TreeSearch {
     Batch& batch;
-    K* spare;  // room for all the boxes, for sortAlong
+    K* spare;         // room for all the boxes, for sortAlong
+    uint64_t* order;  // room for twice as many keys, for sortAlong
 };
 
 constexpr std::ptrdiff_t kRadixFrom = 1 << 12;
 
-// Sorts the boxes by their low end along axis; many of them, as the largest
-// sets are, with a radix sort, in time that grows with their number, on a key
-// that orders them as lowKey does in as few bits as the set needs: the low
-// end and the index, each counted from the least in the set.
+// Sorts the many boxes from first to last by their low end along axis with a
+// radix sort, in time that grows with their number, on a key that orders them
+// as lowKey does in as few bits as the set needs: the low end and the index,
+// each counted from the least in the set. The boxes are heavy to move: where
+// the key leaves room for it, each key is sorted with the place of its box,
+// and the boxes are then moved once, by way of also if given. True when the
+// sorted boxes are left in also too.
 template <typename K>
-void sortAlong(TreeSearch<K>& t, K* first, K* last, int axis) {
-    auto lower = [axis](const K& a, const K& b) { return lowKey(a, axis) < lowKey(b, axis); };
-    if (std::is_sorted(first, last, lower)) return;
-    if (last - first < kRadixFrom) return std::sort(first, last, lower);
+bool radixAlong(TreeSearch<K>& t, K* first, K* last, int axis, K* also) {
     uint64_t least = UINT64_MAX, most = 0;
     uint32_t firstBox = UINT32_MAX, lastBox = 0;
     for (const K* k = first; k != last; ++k) {
@@ -93,8 +94,36 @@ void sortAlong(TreeSearch<K>& t, K* first, K* last, int axis) {
     auto key = [least, boxes, firstBox, axis](const K& k) {
         return (k.lo[axis] - least) * boxes + (k.box - firstBox);
     };
-    if (radixSort(first, last - first, t.spare, bitsOf((most - least) * boxes + boxes - 1), key))
-        std::copy(t.spare, t.spare + (last - first), first);
+    const std::ptrdiff_t count = last - first;
+    const int bits = bitsOf((most - least) * boxes + boxes - 1);
+    const int placeBits = bitsOf(uint64_t(count - 1));
+    if (bits + placeBits > 64) {
+        if (radixSort(first, count, t.spare, bits, key)) std::copy(t.spare, t.spare + count, first);
+        return false;
+    }
+    uint64_t* order = t.order;
+    for (std::ptrdiff_t j = 0; j < count; ++j) order[j] = key(first[j]) << placeBits | j;
+    auto keyOf = [placeBits](uint64_t item) { return item >> placeBits; };
+    if (radixSort(order, count, order + count, bits, keyOf)) order += count;
+    const uint64_t place = (uint64_t{1} << placeBits) - 1;
+    K* const into = also ? also : t.spare;
+    for (std::ptrdiff_t j = 0; j < count; ++j) into[j] = first[order[j] & place];
+    std::copy(into, into + count, first);
+    return also != nullptr;
+}
+
+// Sorts the boxes by their low end along axis, and leaves a copy of them in
+// also if given; many of them, as the largest sets are, with radixAlong.
+template <typename K>
+void sortAlong(TreeSearch<K>& t, K* first, K* last, int axis, K* also = nullptr) {
+    auto lower = [axis](const K& a, const K& b) { return lowKey(a, axis) < lowKey(b, axis); };
+    if (!std::is_sorted(first, last, lower)) {
+        if (last - first < kRadixFrom)
+            std::sort(first, last, lower);
+        else if (radixAlong(t, first, last, axis, also))
+            return;
+    }
+    if (also) std::copy(first, last, also);
 }
 
 // Of the axes in the mask axes, the one along which the fewest pairs of an
@@ -163,7 +192,8 @@ constexpr std::ptrdiff_t kScanBelow = 64;
 // fewer pairs than a tree would cost. Both sets are sorted along axis.
 template <typename K>
 bool fewHeld(K* p0, K* p1, K* i0, K* i1, int axis) {
-    std::ptrdiff_t room = 4 * ((p1 - p0) + (i1 - i0));
+    const std::ptrdiff_t all = 4 * ((p1 - p0) + (i1 - i0));
+    std::ptrdiff_t room = all;
     auto held = [axis, &room](K* a0, K* a1, K* b0, K* b1) {
         for (K* a = a0; a != a1 && room >= 0; ++a) {
             while (b0 != b1 && lowKey(*b0, axis) <= lowKey(*a, axis)) ++b0;
@@ -172,6 +202,8 @@ bool fewHeld(K* p0, K* p1, K* i0, K* i1, int axis) {
         }
     };
     held(i0, i1, p0, p1);
+    // The same boxes in both roles hold as many of each other's either way.
+    if (i0 == p0 && i1 == p1) return 2 * room - all >= 0;
     held(p0, p1, i0, i1);
     return room >= 0;
 }
@@ -259,14 +291,14 @@ void searchSegments(TreeSearch<K>& t, K* p0, K* p1, K* i0, K* i1, int64_t lo, in
         const int next = leastMet(p0, p1, same, i1, below & kAxes, -1, 16);
         // The intervals from same on are the points' boxes, since the tree
         // splits such sets only at the edges of these groups: sorted, they are
-        // the points sorted.
-        sortAlong(t, p0, p1, next);
-        if (i1 - same == p1 - p0)
-            std::copy(p0, p1, same);
-        else
-            sortAlong(t, same, i1, next);
-        if (fewHeld(p0, p1, same, i1, next)) {
-            scanPairs(t, p0, p1, same, i1, next, next);
+        // a copy of the points sorted, and the points stand for them in a scan.
+        const bool mirrored = i1 - same == p1 - p0;
+        sortAlong(t, p0, p1, next, mirrored ? same : nullptr);
+        if (!mirrored) sortAlong(t, same, i1, next);
+        K* const s0 = mirrored ? p0 : same;
+        K* const s1 = mirrored ? p1 : i1;
+        if (fewHeld(p0, p1, s0, s1, next)) {
+            scanPairs(t, p0, p1, s0, s1, next, next);
         } else {
             searchSegments(t, p0, p1, same, i1, INT64_MIN, INT64_MAX, next,
                            (below & ~(1u << next)) | kSame);
@@ -291,11 +323,12 @@ void searchSegments(TreeSearch<K>& t, K* p0, K* p1, K* i0, K* i1, int64_t lo, in
     searchSegments(t, middle, p1, spanning, part, split, hi, axis, below);
 }
 
-// The search on boxes whose offsets from origin fit in V.
+// The search on boxes whose offsets from the low ends of bounds fit in V.
 template <typename V>
 void searchKeyed(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
-                 const Span (&origin)[3], Batch& batch) {
+                 const Extent3& bounds, Batch& batch) {
     using K = Keyed<V>;
+    const Span* const origin = bounds.axes;
     const std::ptrdiff_t n = static_cast<std::ptrdiff_t>(members.size());
     // Not vectors: their values would all be written once for nothing. The
     // points, the intervals, and room for sortAlong.
@@ -314,7 +347,8 @@ void searchKeyed(const std::vector<Box>& boxes, const std::vector<uint32_t>& mem
         p[j] = k;
         i[j] = k;
     }
-    TreeSearch<K> t{batch, i + n};
+    const std::unique_ptr<uint64_t[]> order(new uint64_t[2 * n]);
+    TreeSearch<K> t{batch, i + n, order.get()};
     const int first = leastMet(p, p + n, i, i + n, kAxes, -1, 256);
     searchSegments(t, p, p + n, i, i + n, INT64_MIN, INT64_MAX, first,
                    (kAxes & ~(1u << first)) | kSame);
@@ -327,24 +361,15 @@ void searchKeyed(const std::vector<Box>& boxes, const std::vector<uint32_t>& mem
 // pairs that share a cell. The boxes' ends are kept in 32 bits from the lowest
 // of them when they all fit, as they do but in layouts spread over more than
 // 2^32 units, so that the largest sets take less of the cache.
-void searchTree(const std::vector<Box>& boxes, const std::vector<uint32_t>& members, Batch& batch) {
-    // Along each axis, the lowest end and the highest, one past the top in z.
-    Span all[3] = {{INT64_MAX, INT64_MIN}, {INT64_MAX, INT64_MIN}, {INT64_MAX, INT64_MIN}};
-    auto widen = [](Span& all, const Span& span, int64_t up) {
-        all.low = std::min(all.low, span.low);
-        all.high = std::max(all.high, span.high + up);
-    };
-    for (uint32_t i : members) {
-        const Extent3 e = boxExtent(boxes[i]);
-        widen(all[0], e.axes[0], 0);
-        widen(all[1], e.axes[1], 0);
-        widen(all[2], e.axes[2], 1);
-    }
+void searchTree(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
+                const Extent3& bounds, Batch& batch) {
+    // In z the high end is one past the top.
     auto width = [](const Span& s) { return uint64_t(s.high) - uint64_t(s.low); };
-    if (std::max({width(all[0]), width(all[1]), width(all[2])}) <= UINT32_MAX)
-        searchKeyed<uint32_t>(boxes, members, all, batch);
+    const Span* axes = bounds.axes;
+    if (std::max({width(axes[0]), width(axes[1]), width(axes[2]) + 1}) <= UINT32_MAX)
+        searchKeyed<uint32_t>(boxes, members, bounds, batch);
     else
-        searchKeyed<uint64_t>(boxes, members, all, batch);
+        searchKeyed<uint64_t>(boxes, members, bounds, batch);
 }
 
 }  // namespace analysis
