@@ -68,19 +68,32 @@ inline int bitsOf(uint64_t value) {
 
 // Sorts the count items stably by key(item), a number below 2^bits: a radix
 // sort, least significant digit first, on digits of 12 bits, through spare.
-// True when the items end up in spare.
+// The items are counted once for every digit, and a digit that they all share
+// is passed over. True when the items end up in spare.
 template <typename T, typename Key>
 bool radixSort(T* items, std::size_t count, T* spare, int bits, Key key) {
-    constexpr uint64_t kDigits = 1 << 12;
-    std::vector<uint32_t> counts(kDigits + 1);
+    constexpr int kDigitBits = 12;
+    constexpr uint64_t kDigits = uint64_t{1} << kDigitBits;
+    const int passes = count == 0 ? 0 : (bits + kDigitBits - 1) / kDigitBits;
+    std::vector<uint32_t> counts(passes * kDigits);
+    for (T* item = items; item != items + count; ++item) {
+        const uint64_t k = key(*item);
+        for (int pass = 0; pass < passes; ++pass)
+            ++counts[pass * kDigits + ((k >> (pass * kDigitBits)) & (kDigits - 1))];
+    }
     bool inSpare = false;
-    for (int shift = 0; shift < bits; shift += 12) {
-        std::fill(counts.begin(), counts.end(), 0);
+    for (int pass = 0; pass < passes; ++pass) {
+        const int shift = pass * kDigitBits;
+        uint32_t* const next = &counts[pass * kDigits];  // where each digit's items go
+        if (next[(key(*items) >> shift) & (kDigits - 1)] == count) continue;
+        uint32_t sum = 0;
+        for (uint64_t d = 0; d < kDigits; ++d) {
+            const uint32_t inDigit = next[d];
+            next[d] = sum;
+            sum += inDigit;
+        }
         for (T* item = items; item != items + count; ++item)
-            ++counts[((key(*item) >> shift) & (kDigits - 1)) + 1];
-        for (std::size_t d = 1; d < counts.size(); ++d) counts[d] += counts[d - 1];
-        for (T* item = items; item != items + count; ++item)
-            spare[counts[(key(*item) >> shift) & (kDigits - 1)]++] = *item;
+            spare[next[(key(*item) >> shift) & (kDigits - 1)]++] = *item;
         std::swap(items, spare);
         inSpare = !inSpare;
     }
@@ -95,7 +108,8 @@ void radixSort(std::vector<T>& items, int bits, Key key) {
 
 // The search through a segment tree, which takes over when the sweep through
 // the grid's cells gives up (see pair_tree.cpp). members: the boxes with no
-// dimension of 0.
-void searchTree(const std::vector<Box>& boxes, const std::vector<uint32_t>& members, Batch& batch);
+// dimension of 0, within bounds.
+void searchTree(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
+                const Extent3& bounds, Batch& batch);
 
 }  // namespace analysis

@@ -127,21 +127,15 @@ static_assert(kMaxCheckedBoxes <= kIndexMask, "a box index must leave room for t
 
 // The search through the cells. False when it gave up, past its budget of
 // comparisons, before the search was done or stopped.
-// members: the boxes with no dimension of 0.
-bool sweepCells(const std::vector<Box>& boxes, const std::vector<uint32_t>& members, Batch& batch) {
+// members: the boxes with no dimension of 0, within bounds.
+bool sweepCells(const std::vector<Box>& boxes, const std::vector<uint32_t>& members,
+                const Extent3& bounds, Batch& batch) {
     if (members.size() < 2) return true;
     Grid grid;
-    int64_t originX = INT64_MAX, topX = INT64_MIN, topY = INT64_MIN, topZ = INT64_MIN;
-    grid.originY = grid.originZ = INT64_MAX;
-    for (uint32_t i : members) {
-        const Extent3 e = boxExtent(boxes[i]);
-        originX = std::min(originX, e.axes[0].low);
-        grid.originY = std::min(grid.originY, e.axes[1].low);
-        grid.originZ = std::min(grid.originZ, e.axes[2].low);
-        topX = std::max(topX, e.axes[0].high);
-        topY = std::max(topY, e.axes[1].high);
-        topZ = std::max(topZ, e.axes[2].high);
-    }
+    const int64_t originX = bounds.axes[0].low, topX = bounds.axes[0].high;
+    const int64_t topY = bounds.axes[1].high, topZ = bounds.axes[2].high;
+    grid.originY = bounds.axes[1].low;
+    grid.originZ = bounds.axes[2].low;
     grid.shiftY = cellShift(topY - grid.originY, medianSize(boxes, members, 1));
     grid.shiftZ = cellShift(topZ - grid.originZ, medianSize(boxes, members, 2));
     std::vector<uint32_t> wide;
@@ -267,12 +261,24 @@ void findPairs(const std::vector<Box>& boxes, const std::vector<uint32_t>& membe
                const PairSink& sink) {
     Batch batch{sink};
     batch.room = sink.take(sink.context, nullptr, 0);
-    if (!sweepCells(boxes, members, batch)) {
+    // The lowest and the highest ends of the boxes along each axis.
+    Extent3 bounds{{{INT64_MAX, INT64_MIN}, {INT64_MAX, INT64_MIN}, {INT64_MAX, INT64_MIN}}};
+    auto widen = [](Span& bound, const Span& span) {
+        bound.low = std::min(bound.low, span.low);
+        bound.high = std::max(bound.high, span.high);
+    };
+    for (uint32_t i : members) {
+        const Extent3 e = boxExtent(boxes[i]);
+        widen(bounds.axes[0], e.axes[0]);
+        widen(bounds.axes[1], e.axes[1]);
+        widen(bounds.axes[2], e.axes[2]);
+    }
+    if (!sweepCells(boxes, members, bounds, batch)) {
         // The sweep gave up: what it holds back is dropped, and the sink forgets the rest.
         batch.held = 0;
         batch.found = 0;
         batch.room = sink.restart(sink.context);
-        searchTree(boxes, members, batch);
+        searchTree(boxes, members, bounds, batch);
     }
     handOver(batch);
 }

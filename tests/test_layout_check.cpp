@@ -437,6 +437,9 @@ TEST(CheckSupport, LayoutsThatDefeatTheCellsMatchAllPairs) {
         for (int i = 0; i < 1600; ++i)
             layout.boxes.push_back({1, 3200, 1, 2 * i, 0, 50 - touching * (i % 8 == 0)});
         for (int i = 0; i < 800; ++i) layout.boxes.push_back({3200, 1, 1, 0, 4 * i, 48});
+        for (int32_t x : {-2000000000, 2000000000, 2000000001}) {  // over 2^32 units in x
+            if (touching) layout.boxes.push_back({x > 0 ? 300000000 : 1, 1, 1, x, 0, 48});
+        }
         for (int k = 0; kind == 2 && k < 3000; ++k) {
             layout.boxes.push_back(k % 100 ? Box{1, 1, 1, k / 100 * 4 + 2 - 2 * (k % 17 == 0),
                                                  k % 10 * 2, 60 + k % 100 / 10 * 2 - (k % 7 == 0)}
@@ -456,7 +459,7 @@ TEST(CheckSupport, LayoutsThatDefeatTheCellsMatchAllPairs) {
             std::vector<int> restsOn;
             for (int b = 0; b < count; ++b) {
                 const Box& q = layout.boxes[b];
-                auto meets = [](int p0, int pd, int q0, int qd) {
+                auto meets = [](int64_t p0, int64_t pd, int64_t q0, int64_t qd) {
                     return p0 < q0 + qd && q0 < p0 + pd;
                 };
                 if (b == a || !meets(p.posX, p.dimX, q.posX, q.dimX) ||
