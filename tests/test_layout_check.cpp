@@ -425,7 +425,7 @@ TEST(CheckSupport, MatchesAllPairsOnAGeneratedLoad) {
 // between them, a few of them touching or crossing, which the search splits along
 // other axes.
 TEST(CheckSupport, LayoutsThatDefeatTheCellsMatchAllPairs) {
-    for (int kind = 0; kind < 4; ++kind) {
+    for (int kind = 0; kind < 5; ++kind) {
         const int touching = kind % 2;
         std::mt19937 random(3);
         std::uniform_int_distribution<int> size(1, 4), place(0, 20);
@@ -451,6 +451,11 @@ TEST(CheckSupport, LayoutsThatDefeatTheCellsMatchAllPairs) {
                                                 k / 300 * 2,
                                                 62 + k % 30 / 3 * 8 + k % 3 * 2 - (k % 13 == 0)});
         }
+        for (int k = 0; kind == 4 && k < 8400; ++k) {  // two layers of crossed planks, in no order
+            layout.boxes.push_back(k % 2 ? Box{1, 4200, 1, k / 2, 0, 2}
+                                         : Box{4200, 1, 1, 0, k / 2, 0});
+        }
+        if (kind == 4) std::shuffle(layout.boxes.begin(), layout.boxes.end(), random);
         const LayoutReport report = checkLayout(layout, {});
         const int count = static_cast<int>(layout.boxes.size());
         std::size_t overlaps = 0;
