@@ -25,6 +25,7 @@ cp "$work/overlap.txt" "$quoted"
 printf '10 10 dix\n0\n' >"$work/refused.txt"
 
 expect "propre" 0 "$work/clean.txt"
+expect "entree standard fermee" 0 "$work/clean.txt" <&-
 expect "probleme avant un fichier propre" 1 "$work/overlap.txt" "$work/clean.txt"
 expect "refus avant un probleme" 2 "$work/absent.txt" "$work/overlap.txt"
 grep -qxF "$work/absent.txt introuvable" "$work/out" || fail "texte : refus attendu sur la sortie, obtenu : $(cat "$work/out")"

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -89,11 +90,17 @@ TEST_F(PlanTest, OnePagePerBoxWithItsStepPositionDimensionsAndProblems) {
           "Chevauchement des boîtes 1 et 5", "Boîte 4 flottante à son étape"}) {
         EXPECT_NE(std::string::npos, first.find(expected)) << expected << " in:\n" << first;
     }
-    const std::string file = first.substr(first.find("Fichier : "));
-    EXPECT_TRUE(file.find("…éé") < file.find('\n') && file.find("éé.txt\n") < file.find('\n') &&
-                first.find(name) == std::string::npos)
-        << "the file name cut in its middle at a whole character, keeping its end, in:\n"
-        << first;
+    // The line cut in its middle at whole characters: as many before the ellipsis as after it.
+    std::string file = first.substr(first.find("Fichier : "));
+    file.resize(file.find('\n'));
+    const auto characters = [](const std::string& text) {
+        return std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; });
+    };
+    const std::size_t cut = file.find("…");
+    const long before = characters(file.substr(0, cut)), after = characters(file.substr(cut + 3));
+    EXPECT_TRUE(cut != std::string::npos && (after == before || after == before + 1) &&
+                file.rfind("éé.txt") + 8 == file.size() && first.find(name) == std::string::npos)
+        << before << " characters before the ellipsis, " << after << " after, in: " << file;
 }
 
 // Ten boxes that all overlap, box 10 floating: every finding is printed, on continued pages
