@@ -111,7 +111,7 @@ TEST_F(PlanTest, EveryFindingOnPagesThatFollowOn) {
     file << "20 10 10\n10\n";
     for (int i = 1; i <= 10; ++i) file << (i < 10 ? "4 4 4 0 0 0\n" : "4 4 4 0 0 1\n");
     file.close();
-    ASSERT_EQ(0, plan({ten, path("plan.pdf")})) << messages;
+    ASSERT_EQ(0, plan({ten, path("plan.pdf"), "--support", "60"})) << messages;
     const std::string info = command("pdfinfo " + path("plan.pdf"));
     const int pages = std::stoi(info.substr(info.find("Pages:") + 6));
     std::string all;
@@ -126,7 +126,7 @@ TEST_F(PlanTest, EveryFindingOnPagesThatFollowOn) {
         all += text;
     }
     std::vector<std::string> expected{"Boîte 10 flottante à son étape", "Flotte : ni le sol",
-                                      "dix\uFFFD.txt"};
+                                      "dix\uFFFD.txt", "moins des 60 % demandés"};
     for (int second = 2; second <= 10; ++second) {
         for (int first = 1; first < second; ++first) {
             expected.push_back("des boîtes " + std::to_string(first) + " et " +
