@@ -538,6 +538,8 @@ TEST(CheckCargo, LoadsFragilityAndCentreByHand) {
     report = checkLayout(layout, {-1, false, 16});
     EXPECT_TRUE(report.weight.overloaded.empty() && !report.weight.overweight &&
                 !report.weight.offCentre && report.fragility.size() == 1);
+    report = checkLayout(Layout{{40, 10, 20}, {{40, 10, 5, 0, 0, 0}}, {{8}}}, {-1, false, 0});
+    EXPECT_FALSE(report.weight.offCentre) << "a centre right in the middle, with --cog 0";
 }
 
 // A generated brick wall of a few thousand boxes, read as text with seven numbers and as JSON:

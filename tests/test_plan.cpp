@@ -15,6 +15,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -283,6 +285,16 @@ TEST_F(PlanTest, RefusalsExitTwoAndWriteNothing) {
         EXPECT_EQ(1, WEXITSTATUS(status)) << "another user's file in a sticky folder, refused";
         EXPECT_EQ("ancien", command("cat " + path("collant/plan.pdf")));
     }
+    if (fork() == 0) {  // a PDF cut short by the file size limit fails with cairo's reason
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(plan({layout, path("plan.pdf")}) == 1 &&
+              messages.rfind("boxview-plan : PDF impossible", 0) == 0);
+    }
+    int cut = 0;
+    wait(&cut);
+    EXPECT_EQ(1, WEXITSTATUS(cut)) << "a PDF written in part";
     EXPECT_EQ(0, plan({"--help"}));
     EXPECT_EQ(0u, messages.find("usage : boxview-plan")) << messages;
     std::ofstream(path("vide.conf")) << "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n";
