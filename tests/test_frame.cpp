@@ -163,16 +163,21 @@ int firstShapeIn(const Sketch& sketch, const GLubyte* colour) {
 // A plank in front of a post whose centre is nearer the eye than the plank's: the post is drawn
 // first, the plank over it. From above, the post's corner is measured from the container's corner.
 TEST(SketchTest, BoxesBehindFirstAndDistancesFromTheCorner) {
+    // The plank in front along y; then a wall in front along x, reaching far back.
     const Scene scene =
         sceneOf({2000, 400, 100}, {{10, 5, 20, 1500, 0, 0}, {1510, 10, 10, 0, 10, 0}});
     Camera camera;
     ViewState view;
     Palette palette;
     setHomeView(camera, view, palette);
-    const Sketch framed = stepSketch(scene, palette, 0, 440, 330);
-    const int post = firstShapeIn(framed, palette.colours[0]);
-    const int plank = firstShapeIn(framed, palette.colours[1]);
-    EXPECT_TRUE(post >= 0 && post < plank) << "post's first face " << post << ", plank's " << plank;
+    for (const Scene& s : {scene, sceneOf({2000, 400, 100}, {{10, 5, 50, 1600, 0, 0},
+                                                             {100, 2400, 10, 1500, -2000, 0}})}) {
+        const Sketch framed = stepSketch(s, palette, 0, 440, 330);
+        const int post = firstShapeIn(framed, palette.colours[0]);
+        const int plank = firstShapeIn(framed, palette.colours[1]);
+        EXPECT_TRUE(post >= 0 && post < plank)
+            << "post's first face " << post << ", plank's " << plank;
+    }
 
     const Sketch above = topSketch(scene, palette, 1, 300, 330,
                                    [](double v) { return std::to_string(std::lround(v)); });
