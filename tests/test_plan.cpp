@@ -192,6 +192,13 @@ TEST(PlanText, WeightsFragilityAndLoadsOfTheSample) {
                                          "kg (maximum 50" + nb + "kg)\n");
     EXPECT_EQ(joined(f.boxProblems[9]), "Posée sur la boîte 9, fragile\n");
     EXPECT_EQ(f.problems.size(), 3u) << joined(f.problems);
+    // A long box on a short one, the centre of its base over nothing.
+    scene = Scene{};
+    scene.container = {20, 10, 10};
+    scene.boxCount = 2;
+    scene.boxes[1] = {2, 2, 2, 0, 0, 0};
+    scene.boxes[2] = {10, 2, 2, 0, 0, 2};
+    EXPECT_EQ(joined(findPlanFindings(scene, -1).problems), "Boîte 2 instable à son étape\n");
 }
 
 // A 40-foot container in centimetres, pallets in two rows and two layers: on the page rendered
