@@ -213,12 +213,14 @@ TEST(OutputFile, ASignalOrAFailedWriteLeavesTheOldFileAndNoTemporary) {
     }
 }
 
-// The real program: the picture piped from "-", and no font.
+// The real program: the picture piped from "-", written with no standard input, and no font.
 TEST_F(SnapshotTest, ProgramPipesAndFailsWithoutFonts) {
     const std::string program = BOXVIEW_SHOT_PATH, quoted = "'" + layout + "' ";
     ASSERT_EQ(0, shot({layout, path("fichier.png")})) << messages;
     EXPECT_EQ(0, std::system((program + " " + quoted + "- | cat > " + path("tube.png")).c_str()));
     EXPECT_TRUE(contents(path("fichier.png")) == contents(path("tube.png"))) << "piped picture";
+    EXPECT_EQ(0, std::system((program + " " + quoted + path("ferme.png") + " <&-").c_str()));
+    EXPECT_TRUE(contents(path("fichier.png")) == contents(path("ferme.png"))) << "stdin closed";
     std::ofstream(path("vide.conf")) << "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n";
     const int status = std::system(("FONTCONFIG_FILE=" + path("vide.conf") + " " + program + " " +
                                     quoted + path("sans.png") + " 2> " + path("err"))
